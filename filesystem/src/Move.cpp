@@ -1,0 +1,23 @@
+// Renaming and moving.
+
+#include "platform/Platform.h"
+
+#include <koril/filesystem/Operations.h>
+
+namespace koril::filesystem {
+
+bool rename(Path const& from, Path const& to) {
+    return platform::wrename(from.nativeString(), to.nativeString()) == 0;
+}
+
+// Where a rename cannot work (another volume), a copy followed by the removal of the source.
+// The copy never overwrites, so a failed move leaves the destination as it was.
+bool move(Path const& from, Path const& to) {
+    if (rename(from, to))
+        return true;
+    if (!copy(from, to))
+        return false;
+    return removeAll(from);
+}
+
+} // namespace koril::filesystem

@@ -1,0 +1,201 @@
+#include <koril/filesystem/Path.h>
+
+#include "platform/Platform.h"
+
+namespace koril::filesystem {
+
+namespace {
+
+constexpr unsigned int kSeparator = 92;
+constexpr unsigned int kColon = ':';
+constexpr unsigned int kDot = '.';
+
+bool isUncText(String const& t) {
+    return t.size() >= 3 && t[0] == kSeparator && t[1] == kSeparator && t[2] != kSeparator;
+}
+
+bool endsWith(String const& t, unsigned int c) {
+    return !t.empty() && t.back() == c;
+}
+bool beginsWith(String const& t, unsigned int c) {
+    return !t.empty() && t.front() == c;
+}
+
+String separatorText() {
+    return String(1, kSeparator);
+}
+
+String rootNameOf(String const& t) {
+    if (isUncText(t)) {
+        auto const end = t.find(kSeparator, 2);
+        return end == String::npos ? t : t.substr(0, end);
+    }
+    auto const colon = t.find(kColon);
+    return colon == String::npos ? String() : t.substr(0, colon + 1);
+}
+
+bool hasRootDirectory(String const& t) {
+    if (isUncText(t))
+        return t.find(kSeparator, 2) != String::npos;
+    if (beginsWith(t, kSeparator))
+        return true;
+    auto const colon = t.find(kColon);
+    return colon != String::npos && colon + 1 < t.size() && t[colon + 1] == kSeparator;
+}
+
+// Where the extension starts: the last '.' when it lies after the last separator, else the end.
+String::size_type extensionPosition(String const& t) {
+    auto const dot = t.find_last_of(kDot);
+    auto const separator = t.find_last_of(kSeparator);
+    if (dot != String::npos && (separator == String::npos || dot > separator))
+        return dot;
+    return t.size();
+}
+
+struct Parts {
+    String drive;
+    String directory;
+    String fileName;
+    String extension;
+};
+
+bool split(String const& t, Parts& parts) {
+    platform::SplitPath native;
+    if (!platform::splitPath(t.toNativeString(), native))
+        return false;
+    parts.drive = String(native.drive);
+    parts.directory = String(native.directory);
+    parts.fileName = String(native.fileName);
+    parts.extension = String(native.extension);
+    return true;
+}
+
+String filenameOf(String const& t) {
+    if (t.empty())
+        return String();
+    if (t.size() == 1 && t[0] == kSeparator)
+        return t;
+    bool const trailingSeparator = endsWith(t, kSeparator);
+    if (!trailingSeparator) {
+        auto const separator = t.find_last_of(kSeparator);
+        if (separator != String::npos)
+            return t.substr(separator + 1);
+    }
+    Parts parts;
+    if (!split(t, parts))
+        return String();
+    if (trailingSeparator) {
+        bool const driveRoot =
+            !parts.drive.empty() && parts.directory.size() == 1 && parts.directory[0] == kSeparator;
+        return driveRoot ? separatorText() : String(".");
+    }
+    if (parts.fileName.empty() && parts.extension.empty())
+        return parts.drive;
+    return parts.fileName + parts.extension;
+}
+
+bool isBoundaryCharacter(unsigned int c) {
+    return c == kSeparator || c == kColon || c == kDot;
+}
+
+String parentPathOf(String const& t) {
+    if (t.empty() || (t.size() == 1 && t[0] == kSeparator))
+        return String();
+    // Most paths are plain names below a drive or a directory: no split needed.
+    if (!isBoundaryCharacter(t.front()) && !isBoundaryCharacter(t.back())) {
+        auto const separator = t.find_last_of(kSeparator);
+        if (separator != String::npos && separator >= 4)
+            return t.substr(0, separator);
+    }
+    Parts parts;
+    if (!split(t, parts))
+        return String();
+    if (!parts.drive.empty() && parts.directory.empty())
+        return parts.fileName.empty() ? String() : parts.drive;
+    if (!parts.drive.empty() && parts.directory.size() == 1) {
+        if (!parts.fileName.empty() || parts.directory[0] != kSeparator)
+            return parts.drive + parts.directory;
+        return parts.drive;
+    }
+    while (parts.directory.size() > 1 && parts.directory.back() == kSeparator)
+        parts.directory.resize(parts.directory.size() - 1);
+    return parts.drive + parts.directory;
+}
+
+} // namespace
+
+Path Path::rootName() const {
+    return Path(rootNameOf(text_));
+}
+
+Path Path::rootDirectory() const {
+    return hasRootDirectory(text_) ? Path(separatorText()) : Path();
+}
+
+Path Path::rootPath() const {
+    String root = rootNameOf(text_);
+    if (hasRootDirectory(text_))
+        root += kSeparator;
+    return Path(std::move(root));
+}
+
+// The root path is normally a prefix of the text. When it is not (a text such as `\a:b`, whose
+// root name `\a:` is not followed by its root directory), the relative part starts right after
+// the root name.
+Path Path::relativePath() const {
+    String const root = rootPath().string();
+    if (root.empty())
+        return Path(text_);
+    auto const found = text_.find(root);
+    auto position = found == String::npos ? root.size() - 1 : found + root.size();
+    while (position < text_.size() && text_[position] == kSeparator)
+        ++position;
+    return Path(text_.substr(position));
+}
+
+Path Path::parentPath() const {
+    return Path(parentPathOf(text_));
+}
+
+Path Path::filename() const {
+    return Path(filenameOf(text_));
+}
+
+Path Path::stem() const {
+    String name = filenameOf(text_);
+    if (name == String(".") || name == String(".."))
+        return Path(std::move(name));
+    auto const dot = name.find_last_of(kDot);
+    auto const separator = name.find_last_of(kSeparator);
+    if (dot == String::npos || (separator != String::npos && dot < separator))
+        return Path(std::move(name));
+    return Path(name.substr(0, dot));
+}
+
+Path Path::extension() const {
+    if (text_.size() > 1 && text_.back() == kDot)
+        return Path();
+    return Path(text_.substr(extensionPosition(text_)));
+}
+
+void Path::replaceExtension(Path const& newExtension) {
+    String extension = newExtension.text_;
+    if (!extension.empty() && extension.front() != kDot)
+        extension = kDot + std::move(extension);
+    text_ = text_.substr(0, extensionPosition(text_)) + extension;
+    nativeCache_.reset();
+}
+
+bool Path::isAbsolute() const {
+    return isUncText(text_) || text_.find(kColon) != String::npos;
+}
+
+bool Path::isComplete() const {
+    return hasRootDirectory(text_);
+}
+
+bool Path::isRelative() const {
+    return !isAbsolute();
+}
+
+} // namespace koril::filesystem

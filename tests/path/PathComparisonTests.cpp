@@ -1,0 +1,183 @@
+#include <koril/filesystem/Path.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+using koril::filesystem::comparePaths;
+using koril::filesystem::Path;
+using koril::unicode::String;
+
+Path codePoints(std::u32string const& text) {
+    return Path(String(String::storage_type(text.begin(), text.end())));
+}
+
+struct OrderCase {
+    std::u32string left;
+    std::u32string right;
+    int expected;
+};
+
+TEST(PathComparison, IgnoresCaseAndCompositionButNotSeparators) {
+    OrderCase const cases[] = {
+        {UR"(C:\Dir\File)", UR"(c:\dir\file)", 0},
+        {U"\u00E9", U"e\u0301", 0},
+        {U"CAF\u00C9", U"cafe\u0301", 0},
+        {U"x\u1E69y", U"xs\u0323\u0307y", 0}, // marks in canonical order
+        {U"x\u1E69y", U"xs\u0307\u0323y", 0}, // marks out of canonical order
+        {U"\u212B", U"a\u030A", 0},           // the Angstrom sign is A with a ring
+        {U"\u03A9", U"\u03C9", 0},
+        {U"\u0130", U"i\u0307", 0}, // capital I with dot: decomposes to I + dot
+        {U"\u00DF", U"ss", 1},      // no full case folding
+        {UR"(C:\dir)", UR"(C:\dir\)", -1},
+        {U"ab", U"abc", -1},
+        {U"abc", U"ab", 1},
+        {U"a", U"B", -1},
+        {U"A", U"b", -1},
+        {U"B", U"a", 1},
+        {UR"(a\b)", U"a.b", 1},
+        {U"", U"", 0},
+        {U"", U"a", -1},
+        {U"a", U"", 1},
+        {U"a\u0000"s, U"a", 1}, // an embedded NUL still makes it longer
+        {U"a", U"a\u0000b"s, -1},
+        {U"\U0001F600", U"\U0001F600", 0},
+        {U"\U0001F600", U"\U0001F601", -1},
+        {U"\U00010400", U"\U00010428", 0}, // Deseret capital and small long I
+        {U"\xD800", U"\xD800", 0},         // lone surrogates compare as code points
+        {U"\xD800", U"\xDC00", -1},
+        {U"_", U"a", -1}, // '_' (95) against folded 'a' (97)
+        {U"_", U"A", -1},
+        {U"[", U"a", -1}, // '[' (91) is not folded
+        {U"abc\u00E9", U"ABD", -1},
+        {U"\u00E9A\u00FC", U"\u00E9b\u00FC", -1}, // decided on an ASCII pair between accents
+        {U"\u00E9X\u0301", U"\u00E9x\u0301", 0},
+        {U"x\u0363", U"x\u0363\u0323", 1}, // the longer text's marks reorder
+        {U"\u00C5ngstr\u00F6m", U"\u212Bngstro\u0308m", 0},
+    };
+    for (auto const& c : cases) {
+        Path const left = codePoints(c.left);
+        Path const right = codePoints(c.right);
+        SCOPED_TRACE(left.string().toUTF8String() + " | " + right.string().toUTF8String());
+        EXPECT_EQ(comparePaths(left, right), c.expected);
+        EXPECT_EQ(comparePaths(right, left), -c.expected);
+        EXPECT_EQ(left == right, c.expected == 0);
+        EXPECT_EQ(left != right, c.expected != 0);
+        EXPECT_EQ(left < right, c.expected < 0);
+        EXPECT_EQ(left <= right, c.expected <= 0);
+        EXPECT_EQ(left > right, c.expected > 0);
+        EXPECT_EQ(left >= right, c.expected >= 0);
+    }
+}
+
+TEST(PathComparison, TextOperandsAreNormalisedFirst) {
+    Path const p("C:\\x");
+    String const slashed("C:/x");
+    EXPECT_TRUE(p == slashed);
+    EXPECT_FALSE(p != slashed);
+    EXPECT_TRUE(slashed == p);
+    EXPECT_FALSE(slashed != p);
+    EXPECT_TRUE(p == "C:/x");
+    EXPECT_FALSE(p != "C:/x");
+    EXPECT_TRUE("c:/X" == p);
+    EXPECT_FALSE("c:/X" != p);
+    EXPECT_TRUE(p == "\\\\?\\C:\\x");
+    EXPECT_TRUE(p != "C:\\y");
+    EXPECT_TRUE(Path() == "");
+}
+
+// Sorting relies on a strict weak ordering that agrees with equality.
+TEST(PathComparison, OrderIsConsistentOverMixedTexts) {
+    std::vector<std::u32string> const texts = {
+        U"a",
+        U"A",
+        U"B",
+        U"bx",
+        U"By",
+        U"\u00E9",
+        U"E\u0301",
+        U"e",
+        U"\u00C9t\u00E9",
+        U"_",
+        U"[",
+        U"\u03A9",
+        U"\u03C9",
+        U"a\\b",
+        U"a.b",
+        U"",
+        U"\U0001F600",
+        U"\xDBFF",
+        U"\u00DF",
+        U"ss",
+        U"z\u0301\u0323",
+        U"z\u0323\u0301",
+        U"\u212A",
+        U"k",
+    };
+    std::vector<Path> paths;
+    for (auto const& t : texts)
+        paths.push_back(codePoints(t));
+    for (auto const& a : paths) {
+        EXPECT_EQ(comparePaths(a, a), 0);
+        for (auto const& b : paths) {
+            int const ab = comparePaths(a, b);
+            ASSERT_EQ(ab, -comparePaths(b, a));
+            for (auto const& c : paths) {
+                int const bc = comparePaths(b, c);
+                int const ac = comparePaths(a, c);
+                if (ab <= 0 && bc <= 0) {
+                    ASSERT_LE(ac, 0)
+                        << a.string().toUTF8String() << " | " << b.string().toUTF8String() << " | "
+                        << c.string().toUTF8String();
+                }
+                if (ab == 0 && bc == 0) {
+                    ASSERT_EQ(ac, 0);
+                }
+            }
+        }
+    }
+    std::vector<Path> names = {Path("By"), Path("a"), Path("bx")};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names[0].string(), String("a"));
+    EXPECT_EQ(names[1].string(), String("bx"));
+    EXPECT_EQ(names[2].string(), String("By"));
+}
+
+TEST(PathComparison, LongTextsWithADifferenceAtTheEnd) {
+    String const base(40000, 'a');
+    Path const upper(String(40000, 'A') + String("\u00E9"));
+    Path const decomposed(base + String("e\xCC\x81"));
+    EXPECT_EQ(comparePaths(upper, decomposed), 0);
+    EXPECT_EQ(comparePaths(upper, Path(base + String("f"))), -1);
+}
+
+// Comparison takes a pair of lone code points with the same simple case folding as equal
+// without decomposing them; that holds only while their decompositions fold alike.
+TEST(PathComparison, CodePointsThatFoldAlikeDecomposeAlike) {
+    auto foldedNfd = [](unsigned int c) {
+        String folded = koril::unicode::toNFD(String(1, c));
+        for (auto& codePoint : folded)
+            codePoint = koril::unicode::simpleCaseFold(codePoint);
+        return folded;
+    };
+    int checked = 0;
+    for (unsigned int c = 0; c <= 0x10FFFF; ++c) {
+        unsigned int const folded = koril::unicode::simpleCaseFold(c);
+        if (folded == c)
+            continue;
+        ASSERT_EQ(foldedNfd(c), foldedNfd(folded)) << std::hex << c;
+        ++checked;
+    }
+    EXPECT_GT(checked, 1000);
+    EXPECT_EQ(comparePaths(codePoints(U"a\u1F88b"), codePoints(U"A\u1F80B")), 0);
+    EXPECT_EQ(comparePaths(codePoints(U"\u212A"), codePoints(U"k")), 0);
+    EXPECT_EQ(comparePaths(codePoints(U"\u00C9\u00C9"), codePoints(U"\u00E9\u00E9")), 0);
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+#include <koril/unicode/String.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using koril::unicode::String;
+using CodePoints = String::storage_type;
+constexpr unsigned int kFFFD = 0xFFFD;
+
+std::wstring units(std::vector<unsigned int> const& values) {
+    return std::wstring(values.begin(), values.end());
+}
+
+std::string hex(std::string const& bytes) {
+    std::string out;
+    char const* digits = "0123456789ABCDEF";
+    for (unsigned char b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+        out += ' ';
+    }
+    return out;
+}
+
+TEST(Utf8Decoding, WellFormedAndMalformedInput) {
+    struct Case {
+        std::string bytes;
+        CodePoints expected;
+    } const cases[] = {
+        {"", {}},
+        {"A", {'A'}},
+        {std::string("a\0b", 3), {'a', 0, 'b'}},
+        {"\xC2\x80", {0x80}},
+        {"\xC3\xA9", {0xE9}},
+        {"\xDF\xBF", {0x7FF}},
+        {"\xE0\xA0\x80", {0x800}},
+        {"\xE2\x82\xAC", {0x20AC}},
+        {"\xED\x9F\xBF", {0xD7FF}},
+        {"\xEE\x80\x80", {0xE000}},
+        {"\xEF\xBF\xBF", {0xFFFF}},
+        {"\xF0\x90\x80\x80", {0x10000}},
+        {"\xF0\x9F\x98\x80", {0x1F600}},
+        {"\xF4\x8F\xBF\xBF", {0x10FFFF}},
+        // Truncated sequences: one U+FFFD for the whole valid prefix.
+        {"\xC3", {kFFFD}},
+        {"\xE2\x82", {kFFFD}},
+        {"\xF0\x9F\x98", {kFFFD}},
+        {"\xF0\x9F\x98"
+         "A",
+         {kFFFD, 'A'}},
+        {"\xE2\x82\xC3\xA9", {kFFFD, 0xE9}},
+        {"\xC3\xC3\xA9", {kFFFD, 0xE9}},
+        // Overlong forms: every byte is its own subpart.
+        {"\xC0\x80", {kFFFD, kFFFD}},
+        {"\xC1\xBF", {kFFFD, kFFFD}},
+        {"\xE0\x80\x80", {kFFFD, kFFFD, kFFFD}},
+        {"\xE0\x9F\xBF", {kFFFD, kFFFD, kFFFD}},
+        {"\xF0\x80\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}},
+        {"\xF0\x8F\xBF\xBF", {kFFFD, kFFFD, kFFFD, kFFFD}},
+        // Surrogates encoded in UTF-8.
+        {"\xED\xA0\x80", {kFFFD, kFFFD, kFFFD}},
+        {"\xED\xBF\xBF", {kFFFD, kFFFD, kFFFD}},
+        {"\xED\xA0\x80\xED\xB0\x80", CodePoints(6, kFFFD)},
+        // Beyond U+10FFFF, and bytes that never occur.
+        {"\xF4\x90\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}},
+        {"\xF5\x80\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}},
+        {"\xF8\x88\x80\x80\x80", CodePoints(5, kFFFD)},
+        {"\xFE\xFF", {kFFFD, kFFFD}},
+        // Lone continuation bytes.
+        {"\x80", {kFFFD}},
+        {"\x80\xBF", {kFFFD, kFFFD}},
+        {"a\x80"
+         "b",
+         {'a', kFFFD, 'b'}},
+        {"\xC3\xA9\xA9", {0xE9, kFFFD}},
+        // The mixed example used to explain the maximal-subpart practice.
+        {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
+         {0x61, kFFFD, kFFFD, kFFFD, 0x62, kFFFD, 0x63, kFFFD, kFFFD, 0x64}},
+    };
+    for (auto const& c : cases) {
+        EXPECT_EQ(String(c.bytes).codePoints(), c.expected) << hex(c.bytes);
+        if (c.bytes.find('\0') == std::string::npos) {
+            EXPECT_EQ(String(c.bytes.c_str()).codePoints(), c.expected) << hex(c.bytes);
+        }
+    }
+}
+
+TEST(Utf8Encoding, EveryLengthAndTheGeneralisedForms) {
+    struct Case {
+        unsigned int codePoint;
+        std::string bytes;
+    } const cases[] = {
+        {0, std::string(1, '\0')},
+        {0x7F, "\x7F"},
+        {0x80, "\xC2\x80"},
+        {0x7FF, "\xDF\xBF"},
+        {0x800, "\xE0\xA0\x80"},
+        {0xD800, "\xED\xA0\x80"},
+        {0xDFFF, "\xED\xBF\xBF"},
+        {0xFFFF, "\xEF\xBF\xBF"},
+        {0x10000, "\xF0\x90\x80\x80"},
+        {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+        {0x110000, "\xEF\xBF\xBD"},
+        {0xFFFFFFFF, "\xEF\xBF\xBD"},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(hex(String(1, c.codePoint).toUTF8String()), hex(c.bytes)) << c.codePoint;
+}
+
+TEST(Utf8RoundTrip, EveryScalarValue) {
+    CodePoints all;
+    for (unsigned int c = 0; c <= 0x10FFFF; ++c)
+        if (c < 0xD800 || c > 0xDFFF)
+            all.push_back(c);
+    String const text(all);
+    EXPECT_EQ(String(text.toUTF8String()).codePoints(), all);
+}
+
+TEST(Utf16Decoding, PairsAndUnpairedSurrogates) {
+    struct Case {
+        std::vector<unsigned int> units;
+        CodePoints expected;
+    } const cases[] = {
+        {{}, {}},
+        {{0x41, 0}, {0x41, 0}},
+        {{0xFFFF}, {0xFFFF}},
+        {{0xD83D, 0xDE00}, {0x1F600}},
+        {{0xD800, 0xDC00}, {0x10000}},
+        {{0xDBFF, 0xDFFF}, {0x10FFFF}},
+        {{0xD800}, {0xD800}},
+        {{0xDC00}, {0xDC00}},
+        {{0xD800, 0x41}, {0xD800, 0x41}},
+        {{0xDC00, 0xD800}, {0xDC00, 0xD800}},
+        {{0xD800, 0xD800, 0xDC00}, {0xD800, 0x10000}},
+        {{0xD800, 0xDC00, 0xDC00}, {0x10000, 0xDC00}},
+    };
+    for (auto const& c : cases) {
+        std::wstring const native = units(c.units);
+        EXPECT_EQ(String(native).codePoints(), c.expected);
+        EXPECT_EQ(String(native).toNativeString(), native);
+    }
+}
+
+TEST(Utf16Encoding, SupplementaryAndOutOfRangeCodePoints) {
+    EXPECT_EQ(String(1, 0x1F600).toNativeString(), units({0xD83D, 0xDE00}));
+    EXPECT_EQ(String(1, 0x10FFFF).toWString(), units({0xDBFF, 0xDFFF}));
+    EXPECT_EQ(String(1, 0x110000).toNativeString(), units({kFFFD}));
+    EXPECT_EQ(String(1, 0xDFFF).toNativeString(), units({0xDFFF}));
+}
+
+TEST(Utf16Decoding, WideElementsBeyondSixteenBits) {
+    if (sizeof(wchar_t) < 4)
+        GTEST_SKIP() << "wchar_t holds only 16 bits on this target";
+    std::wstring const wide = {static_cast<wchar_t>(0x1F600), static_cast<wchar_t>(0x10FFFF),
+                               static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
+    EXPECT_EQ(String(wide).codePoints(), (CodePoints{0x1F600, 0x10FFFF, kFFFD, kFFFD}));
+}
+
+TEST(Utf16RoundTrip, ArbitraryUnitSequencesSurvive) {
+    // Units biased towards surrogates and their boundaries, where a decoder goes wrong.
+    unsigned int const interesting[] = {0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000,
+                                        0xFFFD, 0xFFFF, 0,      0x41,   0x5C,   0xE9};
+    std::mt19937 random(12345);
+    for (int round = 0; round < 20000; ++round) {
+        std::vector<unsigned int> values(random() % 12);
+        for (auto& value : values)
+            value = random() % 3 == 0 ? random() % 0x10000 : interesting[random() % 12];
+        std::wstring const native = units(values);
+        String const text(native);
+        ASSERT_EQ(text.toNativeString(), native) << round;
+        ASSERT_EQ(text.toWString(), native) << round;
+        ASSERT_LE(text.size(), native.size());
+    }
+}
+
+} // namespace
