@@ -23,12 +23,7 @@ using koril::testing::ScratchDirectory;
 using koril::testing::toStd;
 using koril::testing::writeFile;
 namespace fs = std::filesystem;
-
-void makeReadOnly(Path const& path) {
-    fs::permissions(toStd(path),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-}
+using koril::testing::makeReadOnly;
 
 bool isEmptyDirectory(Path const& path) {
     return fs::is_directory(toStd(path)) && fs::is_empty(toStd(path));

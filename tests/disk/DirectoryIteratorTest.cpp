@@ -132,9 +132,7 @@ TEST(DirectoryIteratorTest, StatusesComeFromTheListing) {
     testing::writeFile(scratch / "tool.cmd", "x");
     testing::writeFile(scratch / "plain.txt", "x");
     testing::writeFile(scratch / "locked.txt", "x");
-    fs::permissions(testing::toStd(scratch / "locked.txt"),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    testing::makeReadOnly(scratch / "locked.txt");
     auto const entries = listAll(scratch.path());
     ASSERT_EQ(entries.size(), 4u);
     struct Expected {

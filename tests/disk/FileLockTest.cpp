@@ -6,10 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -34,12 +30,7 @@ public:
 
 // Wine 8 locks ranges against other locks only; reads and writes pass. Real Windows blocks them.
 bool lockBlocksOtherHandles() {
-#ifdef _WIN32
-    HMODULE const ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr;
-#else
-    return false;
-#endif
+    return testing::onWindows() && !testing::runningUnderWine();
 }
 
 TEST(FileLockTest, HoldsLockUntilUnlockedOrDestroyed) {

@@ -297,8 +297,7 @@ TEST(PosixPortTest, ListingReportsKindsAndReadOnlyState) {
     writeFile(scratch / "plain.txt", "x");
     writeFile(scratch / "locked.txt", "x");
     writeFile(scratch / "tool.cmd", "x");
-    fs::permissions(koril::testing::toStd(scratch / "locked.txt"), fs::perms::owner_write,
-                    fs::perm_options::remove);
+    koril::testing::makeReadOnly(scratch / "locked.txt");
     fs::create_directory_symlink(scratch.native() / "dir", scratch.native() / "dirLink");
     fs::create_symlink(scratch.native() / "plain.txt", scratch.native() / "fileLink");
     fs::create_symlink(scratch.native() / "missing", scratch.native() / "dangling");

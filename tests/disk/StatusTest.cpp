@@ -18,13 +18,8 @@ namespace koril::filesystem {
 namespace {
 
 namespace fs = std::filesystem;
+using koril::testing::makeReadOnly;
 using testing::ScratchDirectory;
-
-void makeReadOnly(Path const& path) {
-    fs::permissions(testing::toStd(path),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-}
 
 void expectStatus(FileStatus actual, FileType type, unsigned permissions, std::string const& what) {
     EXPECT_EQ(actual.getType(), type) << what;

@@ -172,9 +172,7 @@ TEST(RemoveAllMatchingTest, RemovesMatchingTrees) {
 TEST(RemoveAllMatchingTest, ReadOnlyFileInAMatchingTreeStopsTheWalk) {
     ScratchDirectory scratch;
     writeNested(scratch / "tree.tmp/locked.txt", "x");
-    std::filesystem::permissions(toStd(scratch / "tree.tmp/locked.txt"),
-                                 std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
+    koril::testing::makeReadOnly(scratch / "tree.tmp/locked.txt");
     EXPECT_FALSE(kfs::removeAllMatching(scratch.path(), "*.tmp"));
     EXPECT_TRUE(existsOnDisk(scratch / "tree.tmp/locked.txt"));
 }

@@ -7,6 +7,10 @@
 #include <sstream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace koril::testing {
 
 namespace fs = std::filesystem;
@@ -75,6 +79,21 @@ std::string readFile(koril::filesystem::Path const& path) {
 
 void makeDirectories(koril::filesystem::Path const& path) {
     fs::create_directories(toStd(path));
+}
+
+void makeReadOnly(koril::filesystem::Path const& path) {
+    fs::permissions(toStd(path),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+bool runningUnderWine() {
+#ifdef _WIN32
+    HMODULE const ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
 
 bool existsOnDisk(koril::filesystem::Path const& path) {

@@ -42,12 +42,17 @@ void writeFile(koril::filesystem::Path const& path, std::string const& contents)
 std::string readFile(koril::filesystem::Path const& path);
 // Makes a directory (and missing parents) without the library.
 void makeDirectories(koril::filesystem::Path const& path);
+// Clears every write permission bit (the read-only attribute on Windows).
+void makeReadOnly(koril::filesystem::Path const& path);
 // Whether a path exists on disk, as std::filesystem sees it (links not followed).
 bool existsOnDisk(koril::filesystem::Path const& path);
 
 // Whether this platform really creates symbolic links here (Wine 8 claims success and creates
 // nothing). Tests that need links skip with a reason when this is false.
 bool platformCreatesSymbolicLinks();
+
+// True when this Windows build runs under Wine, whose gaps some tests skip.
+bool runningUnderWine();
 
 // True on the Windows target.
 constexpr bool onWindows() {

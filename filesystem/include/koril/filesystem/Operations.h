@@ -77,8 +77,7 @@ KORIL_FILESYSTEM_EXPORT bool copyFile(Path const& from, Path const& to, bool fai
 // empty.
 KORIL_FILESYSTEM_EXPORT bool copyDirectory(Path const& from, Path const& to, bool recursive);
 // Makes `to` a link to the fully resolved target of the link `from`.
-KORIL_FILESYSTEM_EXPORT bool copySymbolicLink(Path const& from, Path const& to,
-                                              bool failIfExists);
+KORIL_FILESYSTEM_EXPORT bool copySymbolicLink(Path const& from, Path const& to, bool failIfExists);
 // Makes `link` a symbolic link to `target`. Returns true, or throws `std::logic_error` with
 // "createSymbolicLink: GetLastError() = " and the platform's error number; never returns false.
 KORIL_FILESYSTEM_EXPORT bool createSymbolicLink(Path const& target, Path const& link);
@@ -136,7 +135,7 @@ KORIL_FILESYSTEM_EXPORT Path systemComplete(Path const& path);
 KORIL_FILESYSTEM_EXPORT std::FILE* fopenWrapper(Path const& path, std::string const& mode);
 // The same, but null without touching the file when it is in use (`FileLock::isFileLocked`).
 KORIL_FILESYSTEM_EXPORT std::FILE* fopenWrapperWithLockCheck(Path const& path,
-                                                            std::string const& mode);
+                                                             std::string const& mode);
 // Opens `stream` on the path, letting other handles read and write the file meanwhile; failure
 // sets failbit, success clears the state.
 KORIL_FILESYSTEM_EXPORT void fstreamWrapper(std::basic_fstream<char>& stream, Path const& path,

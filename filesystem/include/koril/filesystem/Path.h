@@ -28,25 +28,32 @@ using PathIterator = koril::unicode::TokenIterator<Path, String::const_iterator>
 // through const members.
 class KORIL_FILESYSTEM_EXPORT Path {
 public:
+    // The empty path.
     Path();
+    // Copies the text; the copy starts without a cached native string.
     Path(Path const& other);
-    // Leaves `other` without text; it may then only be destroyed or assigned to.
+    // Takes the text over; `other` may then only be destroyed or assigned to.
     Path(Path&& other) noexcept;
+    // Stores `text` normalised: `/` becomes `\` and one long-path prefix is removed.
     Path(String const& text);
     Path(String&& text);
-    // UTF-8 text.
+    // The same from UTF-8 text (malformed bytes become U+FFFD); a null pointer is the empty path.
     Path(std::string const& text);
     Path(char const* text);
     ~Path();
 
+    // Assignment drops the cached native string (of both sides, for a move); assigning a path to
+    // itself does nothing.
     Path& operator=(Path const& other);
     Path& operator=(Path&& other) noexcept;
 
+    // Empties the text.
     void clear();
     bool empty() const;
-    // The number of code points of the text.
+    // The number of code points of the text; `length` is the same.
     unsigned long long size() const;
     unsigned long long length() const;
+    // The stored, normalised text.
     String const& string() const { return text_; }
 
     // Appends `\` unless the text already ends with it; an empty path becomes `\`.
@@ -93,8 +100,11 @@ private:
     mutable std::optional<std::wstring> nativeCache_;
 };
 
+// The left text followed by the right one, as `+=` does. The forms taking `Path&&` reuse the left
+// operand's text, leaving it without text.
 KORIL_FILESYSTEM_EXPORT Path operator+(Path&& a, Path const& b);
 KORIL_FILESYSTEM_EXPORT Path operator+(Path const& a, Path const& b);
+// The left text joined with the right one, as `/=` does.
 KORIL_FILESYSTEM_EXPORT Path operator/(Path&& a, Path const& b);
 KORIL_FILESYSTEM_EXPORT Path operator/(Path const& a, Path const& b);
 
@@ -107,6 +117,8 @@ KORIL_FILESYSTEM_EXPORT unsigned int nonNativeSeparartor();
 // simple case folding. Separators and dot elements are plain code points here.
 KORIL_FILESYSTEM_EXPORT int comparePaths(Path const& a, Path const& b);
 
+// Comparisons by `comparePaths`. A text operand (a `String`, or NUL-terminated UTF-8) is made a
+// `Path` first, so it is normalised: the text "C:/x" equals the path `C:\x`. Only paths order.
 KORIL_FILESYSTEM_EXPORT bool operator==(Path const& a, Path const& b);
 KORIL_FILESYSTEM_EXPORT bool operator!=(Path const& a, Path const& b);
 KORIL_FILESYSTEM_EXPORT bool operator==(Path const& a, String const& b);
@@ -127,7 +139,7 @@ KORIL_FILESYSTEM_EXPORT bool operator>=(Path const& a, Path const& b);
 struct KORIL_FILESYSTEM_EXPORT PathIteratorExtractorFunc {
     std::uint32_t state = 0;
     koril::unicode::TokenInfo<Path, String::const_iterator> operator()(String::const_iterator first,
-                                                                      String::const_iterator last);
+                                                                       String::const_iterator last);
 };
 
 // Length limits, in UTF-16 units of the native string (prefix included). The process-wide

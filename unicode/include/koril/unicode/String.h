@@ -35,7 +35,8 @@ public:
     String& operator=(String&&) noexcept = default;
     ~String() = default;
 
-    // Decodes UTF-8. Each maximal ill-formed subpart becomes one U+FFFD; never fails.
+    // Decodes UTF-8. Each maximal ill-formed subpart becomes one U+FFFD; never fails. A null
+    // pointer gives the empty string.
     String(std::string const& utf8);
     String(char const* utf8);
     // Decodes UTF-16 code units. Unpaired surrogates are kept as code points; an element above
@@ -46,8 +47,10 @@ public:
     String(size_type count, unsigned int codePoint);
     // The code points in [first, last).
     String(const_iterator first, const_iterator last);
+    // Takes the code points as they are.
     explicit String(storage_type codePoints);
 
+    // The number of code points; `length` is the same.
     size_type size() const noexcept { return text_.size(); }
     size_type length() const noexcept { return text_.size(); }
     bool empty() const noexcept { return text_.empty(); }
@@ -85,8 +88,9 @@ public:
     // `count` is clipped to the end; `npos` means to the end. A `pos` beyond the end gives an
     // empty string rather than throwing.
     String substr(size_type pos = 0, size_type count = npos) const;
+    // Replaces up to `count` code points from `pos`; a `pos` beyond the end appends.
     String& replace(size_type pos, size_type count, String const& with);
-    // Removes everything from `pos` to the end.
+    // Removes everything from `pos` to the end; nothing when `pos` is beyond it.
     String& erase(size_type pos = 0);
     String& append(String const& other);
     String& append(size_type count, unsigned int codePoint);
@@ -113,6 +117,7 @@ private:
     storage_type text_;
 };
 
+// Concatenation; the forms taking an rvalue reuse its buffer.
 KORIL_UNICODE_EXPORT String operator+(String const& a, String const& b);
 KORIL_UNICODE_EXPORT String operator+(String&& a, String const& b);
 KORIL_UNICODE_EXPORT String operator+(String const& a, String&& b);

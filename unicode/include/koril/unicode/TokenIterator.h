@@ -33,8 +33,8 @@ public:
     using reference = Token const&;
 
     TokenIterator(Iterator first, Iterator last, Extractor extractor)
-        : first_(first), end_(last), tokenStart_(first), extractor_(std::move(extractor)),
-          current_{Token(), first, first == last} {
+        : first_(first), end_(last), tokenStart_(first),
+          extractor_(std::move(extractor)), current_{Token(), first, first == last} {
         if (first != last)
             ++*this;
     }
