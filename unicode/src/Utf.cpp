@@ -1,14 +1,12 @@
 #include "Utf.h"
 
+#include <koril/unicode/Utf8.h>
+
 #include <type_traits>
 
 namespace koril::unicode::detail {
 
 namespace {
-
-constexpr bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
 
 constexpr bool isHighSurrogate(unsigned int unit) {
     return unit - 0xD800 < 0x400;
@@ -26,13 +24,13 @@ struct LeadByte {
     unsigned char firstHigh;
 };
 
-constexpr LeadByte describeLead(unsigned char byte) {
+constexpr LeadByte describeLead(unsigned char byte, bool admitSurrogates) {
     if (byte >= 0xC2 && byte <= 0xDF)
         return {1, 0x80, 0xBF};
     if (byte == 0xE0)
         return {2, 0xA0, 0xBF};
     if (byte == 0xED)
-        return {2, 0x80, 0x9F};
+        return {2, 0x80, static_cast<unsigned char>(admitSurrogates ? 0xBF : 0x9F)};
     if (byte >= 0xE1 && byte <= 0xEF)
         return {2, 0x80, 0xBF};
     if (byte == 0xF0)
@@ -47,34 +45,18 @@ constexpr LeadByte describeLead(unsigned char byte) {
 } // namespace
 
 void appendDecodedUtf8(char const* bytes, std::size_t size, String::storage_type& out) {
-    auto const* in = reinterpret_cast<unsigned char const*>(bytes);
     out.reserve(out.size() + size);
     std::size_t i = 0;
     while (i < size) {
-        unsigned char const lead = in[i++];
-        if (lead < 0x80) {
-            out.push_back(lead);
+        auto const byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80) {
+            out.push_back(byte);
+            ++i;
             continue;
         }
-        LeadByte const expect = describeLead(lead);
-        if (expect.continuations == 0) {
-            out.push_back(kReplacementCharacter);
-            continue;
-        }
-        unsigned int codePoint = lead & (0x3F >> expect.continuations);
-        unsigned char low = expect.firstLow;
-        unsigned char high = expect.firstHigh;
-        bool complete = true;
-        for (unsigned int k = 0; k < expect.continuations; ++k) {
-            if (i == size || in[i] < low || in[i] > high) {
-                complete = false; // the offending byte starts the next subpart
-                break;
-            }
-            codePoint = (codePoint << 6) | (in[i++] & 0x3Fu);
-            low = 0x80;
-            high = 0xBF;
-        }
-        out.push_back(complete ? codePoint : kReplacementCharacter);
+        Utf8Sequence const sequence = decodeUtf8(bytes + i, size - i, false);
+        out.push_back(sequence.codePoint);
+        i += sequence.length;
     }
 }
 
@@ -115,27 +97,57 @@ std::wstring encodeUtf16(unsigned int const* codePoints, std::size_t size) {
 std::string encodeUtf8(unsigned int const* codePoints, std::size_t size) {
     std::string out;
     out.reserve(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        unsigned int c = codePoints[i];
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        if (c > kMaxCodePoint)
-            c = kReplacementCharacter;
-        if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        }
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    for (std::size_t i = 0; i < size; ++i)
+        appendUtf8(codePoints[i], out);
     return out;
 }
 
 } // namespace koril::unicode::detail
+
+namespace koril::unicode {
+
+Utf8Sequence decodeUtf8(char const* bytes, std::size_t size, bool admitSurrogates) noexcept {
+    auto const* in = reinterpret_cast<unsigned char const*>(bytes);
+    unsigned char const lead = in[0];
+    if (lead < 0x80)
+        return {lead, 1, true};
+    detail::LeadByte const expect = detail::describeLead(lead, admitSurrogates);
+    if (expect.continuations == 0)
+        return {detail::kReplacementCharacter, 1, false};
+    unsigned int codePoint = lead & (0x3Fu >> expect.continuations);
+    unsigned char low = expect.firstLow;
+    unsigned char high = expect.firstHigh;
+    std::size_t i = 1;
+    for (unsigned int k = 0; k < expect.continuations; ++k) {
+        // The offending byte starts the next subpart.
+        if (i == size || in[i] < low || in[i] > high)
+            return {detail::kReplacementCharacter, i, false};
+        codePoint = (codePoint << 6) | (in[i++] & 0x3Fu);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {codePoint, i, true};
+}
+
+void appendUtf8(unsigned int codePoint, std::string& out) {
+    unsigned int c = codePoint;
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+        return;
+    }
+    if (c > detail::kMaxCodePoint)
+        c = detail::kReplacementCharacter;
+    if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+}
+
+} // namespace koril::unicode
