@@ -1,5 +1,6 @@
-// Listing a directory with statuses, single status queries and native strings, side by side with
-// std::filesystem and, natively, with a bare readdir + fstatat loop (the floor).
+// Listing a directory with statuses and building native strings, side by side with
+// std::filesystem and, natively, with a bare readdir + fstatat loop (the floor). Single status
+// queries are in StatusBenchmarks.cpp.
 
 #include <koril/filesystem/DirectoryIterator.h>
 #include <koril/filesystem/Operations.h>
@@ -109,50 +110,6 @@ BENCHMARK(BM_ListReaddirFstatat)->Arg(10000)->Arg(100000)->Unit(benchmark::kMill
 #endif
 BENCHMARK(BM_ListKoril)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListStdFilesystem)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-fs::path const& oneFile() {
-    static fs::path const file = [] {
-        fs::path const path = directories.root() / "single.txt";
-        std::ofstream(path) << "x";
-        return path;
-    }();
-    return file;
-}
-
-void BM_StatusKoril(benchmark::State& state) {
-    kfs::Path const file = toPath(oneFile());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(kfs::status(file));
-}
-BENCHMARK(BM_StatusKoril);
-
-void BM_SymbolicLinkStatusKoril(benchmark::State& state) {
-    kfs::Path const file = toPath(oneFile());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(kfs::symbolicLinkStatus(file));
-}
-BENCHMARK(BM_SymbolicLinkStatusKoril);
-
-void BM_StatusStdFilesystem(benchmark::State& state) {
-    fs::path const& file = oneFile();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(fs::status(file));
-}
-BENCHMARK(BM_StatusStdFilesystem);
-
-void BM_ExistsKoril(benchmark::State& state) {
-    kfs::Path const file = toPath(oneFile());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(kfs::exists(file));
-}
-BENCHMARK(BM_ExistsKoril);
-
-void BM_ExistsStdFilesystem(benchmark::State& state) {
-    fs::path const& file = oneFile();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(fs::exists(file));
-}
-BENCHMARK(BM_ExistsStdFilesystem);
 
 // A drive-absolute text, so that the long-path rules run; no disk is asked.
 koril::unicode::String const

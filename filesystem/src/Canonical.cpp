@@ -1,6 +1,6 @@
 // The final path of an object and the resolution of "." and ".." elements.
 
-#include "FinalPath.h"
+#include "PathLocation.h"
 
 #include "platform/Platform.h"
 
@@ -8,50 +8,12 @@
 
 namespace koril::filesystem {
 
-namespace detail {
-
-namespace {
-
-constexpr std::uint32_t firstCapacity = 260;
-// The first call, and up to two more when the platform asks for a larger buffer.
-constexpr int maximumCalls = 3;
-
-std::wstring readFinalPath(platform::Handle handle) {
-    std::wstring buffer(firstCapacity, L'\0');
-    for (int call = 1; call <= maximumCalls; ++call) {
-        auto const capacity = static_cast<std::uint32_t>(buffer.size());
-        std::uint32_t const result =
-            platform::getFinalPathNameByHandle(handle, buffer.data(), capacity);
-        if (result == 0)
-            return {};
-        if (result <= capacity)
-            return std::wstring(buffer.c_str());
-        // Too short: `result` is the size needed, terminator included.
-        buffer.assign(result, L'\0');
-    }
-    return {};
-}
-
-} // namespace
-
-Path queryFinalPath(std::wstring const& native) {
-    std::uint32_t const flags = platform::pathIsDirectory(native) ? platform::flagBackupSemantics
-                                                                  : platform::attributeNormal;
-    platform::Handle const handle = platform::createFile(
-        native, platform::genericRead, platform::shareRead, platform::openExisting, flags);
-    if (handle == platform::invalidHandle)
-        return Path();
-    std::wstring const finalPath = readFinalPath(handle);
-    platform::closeHandle(handle);
-    return Path(String(finalPath));
-}
-
-} // namespace detail
-
 namespace {
 
 // The result's text behind the long-path prefix, whatever form the result has. On Windows only a
-// drive-absolute result names an object this way, so relative and UNC results are walked as text.
+// drive-absolute result names an object this way, so relative and UNC results are walked as
+// text, as Windows itself reads ".." in them. On POSIX a result that begins with a separator
+// names an object too, so ".." after a link leaves the link's target, as the kernel reads it.
 std::wstring probeString(Path const& result) {
     return String(std::wstring(L"\\\\?\\")).append(result.string()).toNativeString();
 }
@@ -75,14 +37,14 @@ void replaceByFinalPath(Path& result) {
     if (isBareRootName(result))
         return;
     std::wstring const probe = probeString(result);
-    if (platform::pathFileExists(probe))
-        result = detail::queryFinalPath(probe);
+    if (platform::exists(detail::PathLocation(probe)))
+        result = platform::finalPath(probe);
 }
 
 } // namespace
 
 Path canonical(Path const& path) {
-    return detail::queryFinalPath(path.nativeString());
+    return platform::finalPath(path.nativeString());
 }
 
 Path resolveDots(Path const& path) {
@@ -90,8 +52,8 @@ Path resolveDots(Path const& path) {
     for (Path const& element : path) {
         if (isElement(element, "..")) {
             std::wstring const probe = probeString(result);
-            if (!isBareRootName(result) && platform::pathFileExists(probe))
-                result = detail::queryFinalPath(probe).parentPath();
+            if (!isBareRootName(result) && platform::exists(detail::PathLocation(probe)))
+                result = platform::finalPath(probe).parentPath();
             else
                 result = result.parentPath();
         } else if (!isElement(element, ".")) {

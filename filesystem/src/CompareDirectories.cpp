@@ -1,9 +1,13 @@
 // Recursive comparison of two directory trees, links followed.
 
-#include <koril/filesystem/DirectoryIterator.h>
+#include "TreeWalk.h"
+
+#include "platform/Platform.h"
+
 #include <koril/filesystem/Operations.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -11,75 +15,198 @@ namespace koril::filesystem {
 
 namespace {
 
-// The canonical paths of the pairs of directories being compared, outermost first.
-using PairStack = std::vector<std::pair<String, String>>;
+struct ListedEntry {
+    // The name as the library's text, for comparing and sorting.
+    Path name;
+    platform::NativeName native;
+    platform::EntryKind kind;
+};
 
-// The entries keep the statuses that the listing gave them.
-std::vector<DirectoryEntry> sortedListing(Path const& directory) {
-    std::vector<DirectoryEntry> entries;
-    DirectoryIterator it(directory);
-    DirectoryIterator const end;
-    for (; *it != *end; ++it)
-        entries.push_back(*it);
-    std::sort(entries.begin(), entries.end(), [](DirectoryEntry const& x, DirectoryEntry const& y) {
-        return x.getPath() < y.getPath();
+using Listing = std::vector<ListedEntry>;
+
+// Names in path order (case and composition ignored), with exact code points breaking ties, so
+// that names which differ only in case sort alike on both sides whatever order the directories
+// list them in.
+void sortListing(Listing& listing) {
+    std::sort(listing.begin(), listing.end(), [](ListedEntry const& x, ListedEntry const& y) {
+        int const order = comparePaths(x.name, y.name);
+        return order != 0 ? order < 0 : x.name.string() < y.name.string();
     });
-    return entries;
 }
 
-// Whether two entries have the same type, links followed, and equal contents. Two entries that
-// the listing gave as regular files (not links) go to `compareFiles` without asking `status`:
-// all it could add is that one of them cannot be opened, and `compareFiles` then decides the
-// pair alike, by a size that cannot be read. This spares two path resolutions per file.
-bool sameTypeAndContents(DirectoryEntry const& x, DirectoryEntry const& y, PairStack& onPath);
+// Within each run of names that compare equal (`x.txt` beside `X.TXT`), `b` is reordered so that
+// identical spellings pair first; the rest pair in order.
+void pairTwins(Listing const& a, Listing& b) {
+    std::size_t const size = std::min(a.size(), b.size());
+    for (std::size_t first = 0; first < size;) {
+        std::size_t end = first + 1;
+        while (end < size && comparePaths(a[end].name, a[first].name) == 0)
+            ++end;
+        std::size_t const count = end - first;
+        if (count > 1) {
+            Listing run(std::make_move_iterator(b.begin() + static_cast<std::ptrdiff_t>(first)),
+                        std::make_move_iterator(b.begin() + static_cast<std::ptrdiff_t>(end)));
+            std::vector<bool> taken(count, false);
+            std::vector<std::size_t> choice(count, count);
+            for (std::size_t k = 0; k < count; ++k)
+                for (std::size_t m = 0; m < count && choice[k] == count; ++m)
+                    if (!taken[m] && run[m].name.string() == a[first + k].name.string()) {
+                        choice[k] = m;
+                        taken[m] = true;
+                    }
+            std::size_t spare = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (choice[k] == count) {
+                    while (taken[spare])
+                        ++spare;
+                    choice[k] = spare;
+                    taken[spare] = true;
+                }
+                b[first + k] = std::move(run[choice[k]]);
+            }
+        }
+        first = end;
+    }
+}
 
-// Links are followed, so a link back to an ancestor would unfold the trees without end. A pair
-// of directories whose identities (canonical paths, compared exactly) are already being
-// compared further up ends its branch as equal: any difference below it is also reachable
-// without passing through the repeated pair, and is found there. The recursion always ends:
-// every level pushes a pair that is not yet on the stack, and there are finitely many pairs.
-// A directory whose canonical path cannot be had carries no identity; its branch then ends
-// where the platform refuses the ever longer paths of the unfolded cycle.
-bool compareTrees(Path const& a, Path const& b, PairStack& onPath) {
-    std::pair<String, String> identity(canonical(a).string(), canonical(b).string());
-    bool const known = !identity.first.empty() && !identity.second.empty();
-    if (known && std::find(onPath.begin(), onPath.end(), identity) != onPath.end())
+// The whole listing of a directory, sorted; a directory that could not be opened (a regular
+// file, or one that cannot be read) lists nothing. False when the listing failed midway.
+bool readListing(platform::Directory& directory, Listing& listing) {
+    if (!directory.isOpen())
         return true;
-
-    std::vector<DirectoryEntry> const listingA = sortedListing(a);
-    std::vector<DirectoryEntry> const listingB = sortedListing(b);
-    if (listingA.size() != listingB.size())
-        return false;
-
-    if (known)
-        onPath.push_back(std::move(identity));
-    bool equal = true;
-    for (std::size_t i = 0; equal && i < listingA.size(); ++i)
-        equal = listingA[i].getPath().filename() == listingB[i].getPath().filename() &&
-                sameTypeAndContents(listingA[i], listingB[i], onPath);
-    if (known)
-        onPath.pop_back();
-    return equal;
+    platform::DirectoryRecord record;
+    for (;;) {
+        switch (platform::readDirectory(directory, record)) {
+        case platform::ReadResult::entry:
+            listing.push_back({Path(platform::textOfName(record.name)), record.name, record.kind});
+            break;
+        case platform::ReadResult::end:
+            sortListing(listing);
+            return true;
+        case platform::ReadResult::failed:
+            return false;
+        }
+    }
 }
 
-bool sameTypeAndContents(DirectoryEntry const& x, DirectoryEntry const& y, PairStack& onPath) {
-    if (x.getStatus().getType() == RegularFile && y.getStatus().getType() == RegularFile)
-        return compareFiles(x.getPath(), y.getPath());
-    FileType const type = status(x.getPath()).getType();
-    if (type != status(y.getPath()).getType())
-        return false;
-    if (type == DirectoryFile)
-        return compareTrees(x.getPath(), y.getPath(), onPath);
-    return compareFiles(x.getPath(), y.getPath());
+// The type `status` reports for an entry: links followed, `FileNotFound` when the entry cannot be
+// resolved.
+FileType followedType(platform::Location location) {
+    platform::Attributes attributes;
+    if (!platform::queryFinalAttributes(location, attributes))
+        return FileNotFound;
+    if ((attributes.bits & platform::attributeReparsePoint) != 0)
+        return SymbolicLinkFile;
+    if ((attributes.bits & platform::attributeDirectory) != 0)
+        return DirectoryFile;
+    return RegularFile;
 }
+
+using IdentityPair = std::pair<platform::DirectoryIdentity, platform::DirectoryIdentity>;
+
+struct ComparisonFrame {
+    platform::Directory a;
+    platform::Directory b;
+    Listing listingA;
+    Listing listingB;
+    std::size_t next = 0;
+    // Whether the pair's identity is on the stack of pairs being compared.
+    bool tracked = false;
+};
+
+// The trees are walked in step, pair by pair in sorted order, and the walk stops at the first
+// difference. Links are followed, so a link back to an ancestor would unfold the trees without
+// end: a pair of directories that is already being compared further up (the same objects on both
+// sides) ends its branch as equal, since any difference below it is also reachable without
+// passing through the repeated pair. There are finitely many pairs, so the walk always ends.
+class TreeComparison {
+public:
+    using Frame = ComparisonFrame;
+    using Item = std::size_t;
+
+    // Lists both sides of a frame; false when they differ already in their number of entries.
+    bool begin(Frame& frame) {
+        if (!readListing(frame.a, frame.listingA) || !readListing(frame.b, frame.listingB) ||
+            frame.listingA.size() != frame.listingB.size())
+            return false;
+        pairTwins(frame.listingA, frame.listingB);
+        IdentityPair identity;
+        if (frame.a.isOpen() && frame.b.isOpen() && platform::identityOf(frame.a, identity.first) &&
+            platform::identityOf(frame.b, identity.second)) {
+            onPath_.push_back(identity);
+            frame.tracked = true;
+        }
+        return true;
+    }
+
+    bool read(Frame& frame, Item& index) {
+        if (frame.next == frame.listingA.size())
+            return false;
+        index = frame.next++;
+        return true;
+    }
+
+    detail::WalkStep visit(Frame& frame, Item const& index, std::optional<Frame>& child) {
+        ListedEntry const& x = frame.listingA[index];
+        ListedEntry const& y = frame.listingB[index];
+        if (x.name != y.name)
+            return detail::WalkStep::stop;
+        platform::Location const a = platform::at(frame.a, x.native);
+        platform::Location const b = platform::at(frame.b, y.native);
+        // Two entries listed as files (not links) need no status: all it could add is that one
+        // cannot be opened, and the file comparison settles that alike.
+        if (x.kind == platform::EntryKind::file && y.kind == platform::EntryKind::file)
+            return platform::compareFiles(a, b) ? detail::WalkStep::next : detail::WalkStep::stop;
+        FileType const type = followedType(a);
+        if (type != followedType(b))
+            return detail::WalkStep::stop;
+        if (type != DirectoryFile)
+            return platform::compareFiles(a, b) ? detail::WalkStep::next : detail::WalkStep::stop;
+
+        Frame below;
+        platform::openDirectory(frame.a, x.native, platform::DirectoryUse::walkFollowingLinks,
+                                below.a);
+        platform::openDirectory(frame.b, y.native, platform::DirectoryUse::walkFollowingLinks,
+                                below.b);
+        if (isOnPath(below))
+            return detail::WalkStep::next;
+        if (!begin(below))
+            return detail::WalkStep::stop;
+        child = std::move(below);
+        return detail::WalkStep::descend;
+    }
+
+    bool leave(Frame finished, Frame*) {
+        if (finished.tracked)
+            onPath_.pop_back();
+        return true;
+    }
+
+private:
+    bool isOnPath(Frame const& frame) const {
+        IdentityPair identity;
+        return frame.a.isOpen() && frame.b.isOpen() &&
+               platform::identityOf(frame.a, identity.first) &&
+               platform::identityOf(frame.b, identity.second) &&
+               std::find(onPath_.begin(), onPath_.end(), identity) != onPath_.end();
+    }
+
+    std::vector<IdentityPair> onPath_;
+};
 
 } // namespace
 
 bool compareDirectories(Path const& a, Path const& b) {
     if (!exists(a) || !exists(b))
         return false;
-    PairStack onPath;
-    return compareTrees(a, b, onPath);
+    ComparisonFrame root;
+    // What cannot be listed (a regular file, an unreadable directory) counts as empty.
+    platform::openDirectory(a, platform::DirectoryUse::walkFollowingLinks, root.a);
+    platform::openDirectory(b, platform::DirectoryUse::walkFollowingLinks, root.b);
+    TreeComparison comparison;
+    if (!comparison.begin(root))
+        return false;
+    return detail::walkTree(std::move(root), comparison);
 }
 
 } // namespace koril::filesystem

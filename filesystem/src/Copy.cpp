@@ -1,30 +1,107 @@
 // Copying files, directory trees and links. Nothing here overwrites what it was not asked to.
 
+#include "PathLocation.h"
+#include "TreeWalk.h"
+
 #include "platform/Platform.h"
 
-#include <koril/filesystem/DirectoryIterator.h>
 #include <koril/filesystem/Operations.h>
 
-#include <vector>
+#include <utility>
 
 namespace koril::filesystem {
 
 namespace {
 
-// The checks before a directory is copied, and the creation of its destination: the source must
-// be a directory and the destination must not exist yet.
-bool beginDirectoryCopy(Path const& from, Path const& to) {
-    if (!exists(from) || exists(to))
-        return false;
-    if (status(from).getType() != DirectoryFile)
-        return false;
-    return createDirectories(to);
+bool isDirectoryOrLink(platform::Attributes const& attributes) {
+    return (attributes.bits & (platform::attributeDirectory | platform::attributeReparsePoint)) !=
+           0;
 }
 
-// One directory of the walk: where its entries go, and its listing positioned on the next one.
-struct PendingDirectory {
-    Path destination;
-    DirectoryIterator listing;
+struct CopyFrame {
+    platform::Directory source;
+    platform::Directory target;
+};
+
+// Every entry is attempted; a failed one only makes the result false. Entries are read from the
+// open source directory and written into the open target directory by the names they have, so
+// that no name, and no directory replaced meanwhile, can lead the copy outside either tree.
+class TreeCopy {
+public:
+    using Frame = CopyFrame;
+    using Item = platform::DirectoryRecord;
+
+    explicit TreeCopy(bool recursive) : recursive_(recursive) {}
+
+    bool result() const { return result_; }
+
+    bool read(Frame& frame, Item& record) {
+        platform::ReadResult const read = platform::readDirectory(frame.source, record);
+        if (read == platform::ReadResult::failed)
+            result_ = false;
+        return read == platform::ReadResult::entry;
+    }
+
+    detail::WalkStep visit(Frame& frame, Item const& record, std::optional<Frame>& child) {
+        platform::Location const from = platform::at(frame.source, record.name);
+        platform::Location const to = platform::at(frame.target, record.name);
+        switch (record.kind) {
+        case platform::EntryKind::directory:
+            if (!recursive_)
+                copyEmpty(to);
+            else if (beginSubdirectory(frame, record.name, child))
+                return detail::WalkStep::descend;
+            break;
+        case platform::EntryKind::link:
+            copyLinkedFile(from, to);
+            break;
+        default:
+            // Listed as a file: should it have become a link meanwhile, it is not followed.
+            succeed(platform::copyFile(from, to, true, false));
+            break;
+        }
+        return detail::WalkStep::next;
+    }
+
+    bool leave(Frame, Frame*) { return true; }
+
+private:
+    void succeed(bool done) { result_ = result_ && done; }
+
+    // Without recursion a subdirectory is made again, empty.
+    void copyEmpty(platform::Location to) {
+        if (platform::exists(to))
+            return;
+        succeed(isValidDirectoryPathLength(platform::pathOf(to)) && platform::makeDirectory(to));
+    }
+
+    bool beginSubdirectory(Frame& frame, platform::NativeName const& name,
+                           std::optional<Frame>& child) {
+        Frame next;
+        bool const begun = platform::makeDirectory(platform::at(frame.target, name)) &&
+                           platform::openDirectory(frame.source, name, platform::DirectoryUse::walk,
+                                                   next.source) &&
+                           platform::openDirectory(frame.target, name,
+                                                   platform::DirectoryUse::target, next.target);
+        succeed(begun);
+        if (begun)
+            child = std::move(next);
+        return begun;
+    }
+
+    // A link is copied as the contents of the file it leads to; a link to a directory is not
+    // copied.
+    void copyLinkedFile(platform::Location from, platform::Location to) {
+        platform::Attributes target;
+        if (platform::queryFinalAttributes(from, target) && isDirectoryOrLink(target)) {
+            succeed(false);
+            return;
+        }
+        succeed(platform::copyFile(from, to, true, true));
+    }
+
+    bool recursive_;
+    bool result_ = true;
 };
 
 } // namespace
@@ -46,57 +123,28 @@ bool copyFile(Path const& from, Path const& to, bool failIfExists) {
     FileType const type = status(from).getType();
     if (type == DirectoryFile || type == SymbolicLinkFile)
         return false;
-    if (!platform::copyFile(from.nativeString(), to.nativeString(), failIfExists))
+    detail::PathLocation const destination(to);
+    if (!platform::copyFile(detail::PathLocation(from), destination, failIfExists))
         return false;
-    return exists(to);
+    return platform::exists(destination);
 }
 
-// Depth-first with an explicit stack, so that the depth of a tree is bounded by memory rather
-// than by the call stack. A failed entry does not stop the walk; it only makes the result false.
 bool copyDirectory(Path const& from, Path const& to, bool recursive) {
-    if (!beginDirectoryCopy(from, to))
+    if (!exists(from) || exists(to))
         return false;
-    bool result = true;
-    DirectoryEntry const end;
-    std::vector<PendingDirectory> pending;
-    pending.push_back({to, DirectoryIterator(from)});
-    while (!pending.empty()) {
-        PendingDirectory& top = pending.back();
-        if (*top.listing == end) {
-            pending.pop_back();
-            if (!pending.empty())
-                ++pending.back().listing;
-            continue;
-        }
-        // Valid until the listing moves on or `pending` grows.
-        DirectoryEntry const& entry = *top.listing;
-        Path const destination = top.destination / entry.getPath().filename();
-        FileType const type = entry.getStatus().getType();
-        if (type == RegularFile) {
-            // What `copyFile` would ask first, the listing has just told, and the platform
-            // refuses an existing destination by itself.
-            if (!platform::copyFile(entry.getPath().nativeString(), destination.nativeString(),
-                                    true))
-                result = false;
-        } else if (type != DirectoryFile) {
-            // A produced entry's status describes a link itself: links of either kind are
-            // copied as files, and a link to a directory fails there.
-            if (!copyFile(entry.getPath(), destination, true))
-                result = false;
-        } else if (recursive) {
-            if (beginDirectoryCopy(entry.getPath(), destination)) {
-                pending.push_back({destination, DirectoryIterator(entry.getPath())});
-                continue;
-            }
-            result = false;
-        } else if (!exists(destination)) {
-            if (!isValidDirectoryPathLength(destination) ||
-                platform::wmkdir(destination.nativeString()) != 0)
-                result = false;
-        }
-        ++top.listing;
-    }
-    return result;
+    if (status(from).getType() != DirectoryFile)
+        return false;
+    if (!createDirectories(to))
+        return false;
+    CopyFrame root;
+    // The source may be a link to a directory: its target's contents are what is copied. A
+    // source that cannot be opened for the walk makes the copy fail rather than come out empty.
+    if (!platform::openDirectory(from, platform::DirectoryUse::walkFollowingLinks, root.source) ||
+        !platform::openDirectory(to, platform::DirectoryUse::target, root.target))
+        return false;
+    TreeCopy copy(recursive);
+    detail::walkTree(std::move(root), copy);
+    return copy.result();
 }
 
 bool copySymbolicLink(Path const& from, Path const& to, bool failIfExists) {

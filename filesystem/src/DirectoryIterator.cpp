@@ -7,6 +7,7 @@
 #include <koril/filesystem/DirectoryIterator.h>
 #include <koril/filesystem/Operations.h>
 
+#include <memory>
 #include <utility>
 
 namespace koril::filesystem {
@@ -62,14 +63,8 @@ bool DirectoryEntry::operator>=(DirectoryEntry const& other) const {
 
 namespace {
 
-bool isDotOrDotDot(std::wstring const& name) {
-    return name == L"." || name == L"..";
-}
-
-// The last owner of a search closes it.
-void closeSearch(void* search) {
-    if (search != nullptr)
-        platform::findClose(search);
+platform::Directory* listingOf(std::shared_ptr<void> const& search) {
+    return static_cast<platform::Directory*>(search.get());
 }
 
 } // namespace
@@ -77,20 +72,14 @@ void closeSearch(void* search) {
 DirectoryIterator::DirectoryIterator() = default;
 
 DirectoryIterator::DirectoryIterator(Path const& directory) : directoryPath_(directory) {
-    platform::FindData record;
-    platform::Handle const search =
-        platform::findFirstFile((directoryPath_ / Path("*")).nativeString(), record);
-    if (search == platform::invalidHandle)
+    auto listing = std::make_unique<platform::Directory>();
+    if (!platform::openDirectory(directoryPath_, platform::DirectoryUse::list, *listing))
         return;
     opened_ = true;
-    searchHandle_ = std::shared_ptr<void>(search, closeSearch);
-    while (isDotOrDotDot(record.name)) {
-        if (!platform::findNextFile(search, record)) {
-            searchHandle_.reset();
-            return;
-        }
-    }
-    setEntry(record.name, record.attributes);
+    // Copies share the listing; the last one closes it.
+    searchHandle_ = std::shared_ptr<void>(
+        listing.release(), [](void* shared) { delete static_cast<platform::Directory*>(shared); });
+    advance();
 }
 
 DirectoryIterator::DirectoryIterator(DirectoryIterator const&) = default;
@@ -98,24 +87,23 @@ DirectoryIterator& DirectoryIterator::operator=(DirectoryIterator const&) = defa
 DirectoryIterator::~DirectoryIterator() = default;
 
 DirectoryIterator& DirectoryIterator::operator++() {
-    platform::Handle const search = searchHandle_.get();
-    if (search == nullptr)
-        return *this;
-    platform::FindData record;
-    do {
-        if (!platform::findNextFile(search, record)) {
-            searchHandle_.reset();
-            currentEntry_ = DirectoryEntry();
-            return *this;
-        }
-    } while (isDotOrDotDot(record.name));
-    setEntry(record.name, record.attributes);
+    advance();
     return *this;
 }
 
-void DirectoryIterator::setEntry(std::wstring const& name, std::uint32_t attributes) {
-    Path path = directoryPath_ / Path(String(name));
-    FileStatus const status = detail::statusFromAttributes(path, attributes);
+void DirectoryIterator::advance() {
+    platform::Directory* const listing = listingOf(searchHandle_);
+    if (listing == nullptr)
+        return;
+    platform::DirectoryRecord record;
+    // A listing that fails midway ends like one that is complete.
+    if (platform::readDirectory(*listing, record) != platform::ReadResult::entry) {
+        searchHandle_.reset();
+        currentEntry_ = DirectoryEntry();
+        return;
+    }
+    Path path = directoryPath_ / Path(platform::textOfName(record.name));
+    FileStatus const status = detail::statusFromAttributes(path, record.attributes.bits);
     FileStatus const linkStatus =
         status.getType() == SymbolicLinkFile ? symbolicLinkStatus(path) : status;
     currentEntry_ = DirectoryEntry(std::move(path), status, linkStatus);

@@ -73,7 +73,7 @@ int getMaxNativeStringDirectoryLength() {
 
 int getMaxNativeStringNameLength(Path const& p) {
     std::uint32_t length = 0;
-    if (!platform::getVolumeMaximumComponentLength(p.rootPath().string().toNativeString(), length))
+    if (!platform::volumeMaximumNameLength(p.rootPath().string(), length))
         return platform::pathLengthLimits().fallbackName;
     return length > static_cast<std::uint32_t>(std::numeric_limits<int>::max())
                ? std::numeric_limits<int>::max()

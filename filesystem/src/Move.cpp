@@ -1,5 +1,7 @@
 // Renaming and moving.
 
+#include "PathLocation.h"
+
 #include "platform/Platform.h"
 
 #include <koril/filesystem/Operations.h>
@@ -7,7 +9,7 @@
 namespace koril::filesystem {
 
 bool rename(Path const& from, Path const& to) {
-    return platform::wrename(from.nativeString(), to.nativeString()) == 0;
+    return platform::rename(detail::PathLocation(from), detail::PathLocation(to));
 }
 
 // Where a rename cannot work (another volume), a copy followed by the removal of the source.

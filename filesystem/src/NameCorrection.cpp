@@ -20,20 +20,24 @@ Path upperCaseRoot(Path const& root) {
     return Path(text);
 }
 
-// `directory` joined with the stored spelling of the first entry equal to `name` under path
-// comparison; the name as given when the directory cannot be listed; empty when no entry
-// matches.
+// `directory` joined with the stored spelling of the entry equal to `name` under path
+// comparison: the exact spelling when the directory holds it (it may also hold a twin that
+// differs only in case), else the first equal one it lists; the name as given when the directory
+// cannot be listed; empty when no entry matches.
 Path lookUp(Path const& directory, Path const& name) {
     DirectoryIterator it(directory);
     if (!it.canIterate())
         return directory / name;
     DirectoryIterator const end;
+    Path found;
     for (; *it != *end; ++it) {
         Path stored = it->getPath().filename();
-        if (stored == name)
+        if (stored.string() == name.string())
             return directory / stored;
+        if (found.empty() && stored == name)
+            found = std::move(stored);
     }
-    return Path();
+    return found.empty() ? Path() : directory / found;
 }
 
 } // namespace

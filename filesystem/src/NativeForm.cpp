@@ -18,13 +18,15 @@ bool mayHoldDotElements(String const& text) {
     return false;
 }
 
-bool isUncText(String const& text) {
+// The long-path form of a text that begins with two separators and has more behind them is the
+// UNC one; a shorter text keeps the plain prefix.
+bool takesUncPrefix(String const& text) {
     return text.size() > 3 && text[0] == backslash && text[1] == backslash;
 }
 
 std::wstring longPathForm(Path const& path) {
     String const& text = path.string();
-    bool const unc = isUncText(text);
+    bool const unc = takesUncPrefix(text);
     bool const resolve = mayHoldDotElements(text);
     Path const resolved = resolve ? resolveDots(path) : Path();
     String const& prefixed = resolve ? resolved.string() : text;

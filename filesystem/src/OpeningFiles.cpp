@@ -1,17 +1,14 @@
-#include <koril/filesystem/FileLock.h>
-#include <koril/filesystem/Operations.h>
+// Opening files as runtime streams and file streams, optionally refusing files in use.
 
 #include "platform/Platform.h"
+
+#include <koril/filesystem/FileLock.h>
+#include <koril/filesystem/Operations.h>
 
 namespace koril::filesystem {
 
 std::FILE* fopenWrapper(Path const& path, std::string const& mode) {
-    // Mode strings are ASCII: one wide character per byte keeps every letter's value.
-    std::wstring wideMode;
-    wideMode.reserve(mode.size());
-    for (char const c : mode)
-        wideMode.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return platform::wfopen(path.nativeString(), wideMode);
+    return platform::openStream(path, mode);
 }
 
 std::FILE* fopenWrapperWithLockCheck(Path const& path, std::string const& mode) {
@@ -22,8 +19,7 @@ std::FILE* fopenWrapperWithLockCheck(Path const& path, std::string const& mode) 
 
 void fstreamWrapper(std::basic_fstream<char>& stream, Path const& path, int mode) {
     // A buffer that is already open refuses to open again, so the first file stays.
-    if (platform::openFileBuffer(*stream.rdbuf(), path.nativeString(),
-                                 static_cast<std::ios_base::openmode>(mode)))
+    if (platform::openFileBuffer(*stream.rdbuf(), path, static_cast<std::ios_base::openmode>(mode)))
         stream.clear();
     else
         stream.setstate(std::ios_base::failbit);

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <utility>
+
 namespace koril::filesystem {
 
 namespace {
@@ -60,13 +62,13 @@ struct Parts {
 };
 
 bool split(String const& t, Parts& parts) {
-    platform::SplitPath native;
-    if (!platform::splitPath(t.toNativeString(), native))
+    platform::SplitPath split;
+    if (!platform::splitPath(t, split))
         return false;
-    parts.drive = String(native.drive);
-    parts.directory = String(native.directory);
-    parts.fileName = String(native.fileName);
-    parts.extension = String(native.extension);
+    parts.drive = std::move(split.drive);
+    parts.directory = std::move(split.directory);
+    parts.fileName = std::move(split.fileName);
+    parts.extension = std::move(split.extension);
     return true;
 }
 

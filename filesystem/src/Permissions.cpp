@@ -1,6 +1,8 @@
 // Changing permissions: only the owner's write bit reaches the platform, as the read-only
 // attribute.
 
+#include "PathLocation.h"
+
 #include "platform/Platform.h"
 
 #include <koril/filesystem/Operations.h>
@@ -8,8 +10,8 @@
 namespace koril::filesystem {
 
 bool setPermissions(Path const& p, Permissions permissions) {
-    int const mode = (permissions & OwnerWrite) != NoPermissions ? platform::modeWrite : 0;
-    return platform::wchmod(p.nativeString(), mode) == 0;
+    return platform::setWritable(detail::PathLocation(p),
+                                 (permissions & OwnerWrite) != NoPermissions);
 }
 
 } // namespace koril::filesystem

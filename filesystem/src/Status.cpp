@@ -1,6 +1,7 @@
 // Status queries of one path.
 
 #include "FoldedCompare.h"
+#include "PathLocation.h"
 #include "StatusFromAttributes.h"
 
 #include "platform/Platform.h"
@@ -67,38 +68,23 @@ FileStatus statusFromAttributes(Path const& path, std::uint32_t attributes) {
 } // namespace detail
 
 FileStatus status(Path const& p) {
-    Path const resolved = canonical(p);
-    if (resolved.empty())
-        return FileStatus(FileNotFound, PermissionsUnknown);
-    platform::FileAttributeData data;
-    if (!platform::getFileAttributesEx(resolved.nativeString(), data))
-        return FileStatus();
-    return detail::statusFromAttributes(resolved, data.attributes);
+    return platform::status(p);
 }
 
 FileStatus symbolicLinkStatus(Path const& p) {
-    platform::FileAttributeData data;
-    if (!platform::getFileAttributesEx(p.nativeString(), data))
-        return FileStatus();
-    return detail::statusFromAttributes(p, data.attributes);
+    return platform::symbolicLinkStatus(p);
 }
 
 bool exists(Path const& p) {
-    return platform::pathFileExists(p.nativeString());
+    return platform::exists(detail::PathLocation(p));
 }
 
 bool isDirectory(Path const& p) {
-    return platform::pathIsDirectory(p.nativeString());
+    return platform::isDirectory(detail::PathLocation(p));
 }
 
 long long fileSize(Path const& p) {
-    Path const resolved = canonical(p);
-    if (resolved.empty())
-        return -1;
-    platform::FileAttributeData data;
-    if (!platform::getFileAttributesEx(resolved.nativeString(), data))
-        return -1;
-    return static_cast<long long>(data.size);
+    return platform::fileSize(p);
 }
 
 } // namespace koril::filesystem

@@ -10,13 +10,10 @@
 namespace koril::filesystem {
 
 bool createSymbolicLink(Path const& target, Path const& link) {
-    std::wstring const nativeTarget = target.nativeString();
-    std::uint32_t const flags =
-        platform::pathIsDirectory(nativeTarget) ? platform::symbolicLinkFlagDirectory : 0;
-    if (platform::createSymbolicLink(link.nativeString(), nativeTarget, flags))
+    std::uint32_t error = 0;
+    if (platform::createSymbolicLink(target, link, error))
         return true;
-    throw std::logic_error("createSymbolicLink: GetLastError() = " +
-                           std::to_string(platform::getLastError()));
+    throw std::logic_error("createSymbolicLink: GetLastError() = " + std::to_string(error));
 }
 
 } // namespace koril::filesystem

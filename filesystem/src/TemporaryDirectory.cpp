@@ -1,8 +1,9 @@
 #include <koril/filesystem/TemporaryDirectory.h>
 
-#include <koril/filesystem/DirectoryIterator.h>
-
 #include "GlobMatcher.h"
+#include "TreeRemoval.h"
+#include "TreeWalk.h"
+
 #include "platform/Platform.h"
 
 #include <chrono>
@@ -17,9 +18,6 @@ namespace koril::filesystem {
 
 namespace {
 
-// GetTempPathW's classic buffer; a longer answer counts as no answer.
-constexpr std::uint32_t temporaryPathCapacity = 260;
-
 // One path for each live TemporaryDirectory, innermost at the back. Destroying it at exit only
 // forgets the paths.
 std::deque<Path>& temporaryDirectoryStack() {
@@ -31,36 +29,36 @@ TimePoint now() {
     return std::chrono::time_point_cast<Ticks>(std::chrono::system_clock::now());
 }
 
-// Removes the entries of `base` whose names match `prefix*` and whose age exceeds `maxAge`.
+// Removes the entries of `base` whose names match `prefix*` and whose age exceeds `maxAge`. Each
+// entry is judged and removed through the open base by the name it has there, so that no name
+// (a POSIX name may hold `\`) and no directory replaced meanwhile can lead the sweep elsewhere.
 // An entry whose time cannot be read (zero ticks) would look older than any age; it is kept,
 // since a file that cannot be opened for its time is likely in use.
 void sweepStaleEntries(Path const& base, String const& prefix, Ticks maxAge) {
+    platform::Directory directory;
+    if (!platform::openDirectory(base, platform::DirectoryUse::walkFollowingLinks, directory))
+        return;
     String const pattern = prefix + static_cast<unsigned int>('*');
     // Compiled at the first entry, so that a bad prefix raises only when there is one.
     std::optional<detail::GlobMatcher> matcher;
-    DirectoryIterator it(base);
-    DirectoryIterator const end;
-    while (*it != *end) {
-        Path const entry = it->getPath();
+    detail::walkEntries(std::move(directory), [&](platform::Directory const& parent,
+                                                  platform::DirectoryRecord const& record) {
         if (!matcher)
             matcher.emplace(pattern);
-        if (matcher->matches(entry.filename())) {
-            TimePoint const modified = getModificationTime(entry);
-            if (modified.time_since_epoch().count() != 0 && maxAge < now() - modified)
-                removeAll(entry);
-        }
-        ++it;
-    }
+        if (!matcher->matches(Path(platform::textOfName(record.name))))
+            return true;
+        long long modified = 0;
+        if (platform::lastWriteTime(platform::at(parent, record.name), modified) && modified != 0 &&
+            maxAge < now() - TimePoint(Ticks(modified)))
+            detail::removeAllAt(parent, record.name);
+        return true;
+    });
 }
 
 } // namespace
 
 Path getOSTemporaryDirectory() {
-    std::wstring text;
-    std::uint32_t const result = platform::getTempPath(temporaryPathCapacity, text);
-    if (result >= 1 && result < temporaryPathCapacity)
-        return Path(String(text));
-    return Path();
+    return platform::temporaryDirectory();
 }
 
 Path getTemporaryDirectory() {

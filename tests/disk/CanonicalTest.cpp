@@ -106,6 +106,10 @@ TEST(CanonicalTest, ResolveDotsUsesTheDisk) {
     }
 }
 
+// Where a prefix names an object, ".." leaves the real parent of what a link leads to. On POSIX
+// the scratch directory's path begins with a separator and has no root name (`\tmp\...`): such a
+// path names an object there, and ".." after a link leaves the link's target, as the kernel
+// reads it.
 TEST(CanonicalTest, ResolveDotsLeavesTheRealParentOfALink) {
     if (!testing::platformCreatesSymbolicLinks())
         GTEST_SKIP() << "this platform does not create symbolic links";
@@ -114,6 +118,20 @@ TEST(CanonicalTest, ResolveDotsLeavesTheRealParentOfALink) {
     fs::create_directory_symlink(testing::toStd(scratch / "far/away/target"),
                                  testing::toStd(scratch / "link"));
     EXPECT_EQ(resolveDots(scratch / "link/../z").string(), (scratch / "far/away/z").string());
+}
+
+// On Windows a path that begins with a separator but has no root name names nothing through the
+// long-path prefix, so it resolves as text, as Windows itself reads ".." in it: the spelling
+// given is kept where a drive path would take the stored one.
+TEST(CanonicalTest, ResolveDotsOfARootedPathWithoutDriveStaysTextualOnWindows) {
+    if (!testing::onWindows())
+        GTEST_SKIP() << "on POSIX such a path names an object (see the test above)";
+    ScratchDirectory scratch;
+    testing::makeDirectories(scratch / "Real/inner");
+    Path const rooted(scratch.path().string().substr(scratch.path().rootName().size()));
+    ASSERT_TRUE(rooted.rootName().empty());
+    EXPECT_EQ(resolveDots(rooted / "REAL/INNER/../x").string(), (rooted / "REAL/x").string());
+    EXPECT_EQ(resolveDots(scratch / "REAL/INNER/../x").string(), (scratch / "Real/x").string());
 }
 
 TEST(CanonicalTest, CanonicalGivesTheFinalPathOrNothing) {

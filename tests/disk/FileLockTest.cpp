@@ -96,9 +96,10 @@ TEST(FileLockTest, ConflictingLockFailsButKeepsTheFileOpenUntilUnlocked) {
     ASSERT_TRUE(lock.lockFile(first));
     EXPECT_FALSE(lock.lockFile(second));
     EXPECT_FALSE(FileLock::isFileLocked(first));
-    // The refused lock's handle stays open, so the file stays in use after the holder lets go.
+    // The refused lock's handle stays open, so on Windows the file stays in use after the holder
+    // lets go. POSIX sees only marked descriptors, and a refused lock holds no mark.
     holder.unlockFile();
-    EXPECT_TRUE(FileLock::isFileLocked(second));
+    EXPECT_EQ(FileLock::isFileLocked(second), testing::onWindows());
     lock.unlockFile();
     EXPECT_FALSE(FileLock::isFileLocked(second));
     // And the lock can then be taken.

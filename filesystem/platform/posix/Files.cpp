@@ -1,217 +1,238 @@
-// CopyFile, DeleteFile and CreateSymbolicLink of the POSIX target.
+// Creating, removing, copying and renaming, all through `*at` calls relative to a location.
 
-#include "platform/Platform.h"
+#include "platform/posix/Descriptors.h"
 
-#include "platform/posix/HandleRegistry.h"
-#include "platform/posix/LastError.h"
-#include "platform/posix/PathTranslation.h"
-#include "platform/posix/RenameNoReplace.h"
-
-#include <cerrno>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <memory>
+#include <string>
 
 namespace koril::filesystem::platform {
 
+using namespace posix;
+
 namespace {
 
-// A descriptor closed on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(Descriptor const&) = delete;
-    Descriptor& operator=(Descriptor const&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
+bool fail(int error) {
+    errno = error;
+    return false;
+}
+
+bool readOnly(struct stat const& info) {
+    return !S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0;
+}
+
+// Renames without ever replacing: renameat2 where the kernel and file system have it, else a
+// hard link and unlink for a non-directory (still atomic), else a check before the rename.
+bool renameNoReplace(int fromDirectory, char const* from, int toDirectory, char const* to) {
+    if (systemCalls.renameat2(fromDirectory, from, toDirectory, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    struct stat info;
+    if (systemCalls.fstatat(fromDirectory, from, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode)) {
+        if (systemCalls.linkat(fromDirectory, from, toDirectory, to, 0) == 0) {
+            if (systemCalls.unlinkat(fromDirectory, from, 0) == 0)
+                return true;
+            int const error = errno;
+            systemCalls.unlinkat(toDirectory, to, 0);
+            return fail(error);
+        }
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+            return false;
     }
-    int get() const { return fd_; }
+    if (systemCalls.fstatat(toDirectory, to, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return fail(EEXIST);
+    return errno == ENOENT && systemCalls.renameat(fromDirectory, from, toDirectory, to) == 0;
+}
 
-private:
-    int fd_;
-};
-
-// The temporary file that becomes the copy; removed unless it was renamed into place.
+// The file that becomes the copy, beside the destination; removed unless it was put in place.
 class TemporaryFile {
 public:
-    TemporaryFile() = default;
+    TemporaryFile(int directory, std::string const& destination) : directory_(directory) {
+        static std::atomic<unsigned> counter{0};
+        std::string const folder = destination.substr(0, destination.find_last_of('/') + 1);
+        for (int attempt = 0; attempt < 100 && !descriptor_; ++attempt) {
+            auto const clock = std::chrono::steady_clock::now().time_since_epoch().count();
+            char unique[40];
+            std::snprintf(unique, sizeof unique, ".koril-copy-%x%llx", counter++,
+                          static_cast<unsigned long long>(clock) & 0xFFFFFFFFull);
+            name_ = folder + unique;
+            descriptor_.reset(openAt(directory, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+            if (!descriptor_ && errno != EEXIST)
+                break;
+        }
+        if (!descriptor_)
+            name_.clear();
+    }
     TemporaryFile(TemporaryFile const&) = delete;
     TemporaryFile& operator=(TemporaryFile const&) = delete;
     ~TemporaryFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!name_.empty())
-            ::unlink(name_.c_str());
+        descriptor_.reset();
+        if (!name_.empty()) {
+            int const saved = errno;
+            systemCalls.unlinkat(directory_, name_.c_str(), 0);
+            errno = saved;
+        }
     }
-    // A new file in the directory of `destination`.
-    bool create(std::string const& destination) {
-        std::string::size_type const slash = destination.find_last_of('/');
-        name_ = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-        name_ += ".koril-copy-XXXXXX";
-        fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
-        if (fd_ < 0)
-            name_.clear();
-        return fd_ >= 0;
-    }
-    int fd() const { return fd_; }
-    std::string const& name() const { return name_; }
+    int fd() const { return descriptor_.get(); }
+    char const* name() const { return name_.c_str(); }
+    // Closes the file, reporting the error a delayed write may bring.
+    bool close() { return systemCalls.close(descriptor_.release()) == 0; }
     // The file was renamed into place: nothing is left to remove.
-    void release() { name_.clear(); }
+    void placed() { name_.clear(); }
 
 private:
-    int fd_ = -1;
+    int directory_;
+    Descriptor descriptor_;
     std::string name_;
 };
 
-bool copyWithReadWrite(int from, int to) {
-    std::vector<char> buffer(1 << 17);
-    for (;;) {
-        ssize_t const got = ::read(from, buffer.data(), buffer.size());
-        if (got == 0)
-            return true;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+bool writeAll(int fd, char const* bytes, std::size_t size) {
+    while (size > 0) {
+        ssize_t const written =
+            retryInterrupted([&] { return systemCalls.write(fd, bytes, size); });
+        if (written < 0)
             return false;
-        }
-        for (ssize_t written = 0; written < got;) {
-            ssize_t const put =
-                ::write(to, buffer.data() + written, static_cast<std::size_t>(got - written));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            written += put;
-        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool copyByReading(int from, TemporaryFile const& to) {
+    std::unique_ptr<char[]> const buffer(new char[1 << 17]);
+    for (;;) {
+        ssize_t const got =
+            retryInterrupted([&] { return systemCalls.read(from, buffer.get(), 1 << 17); });
+        if (got <= 0)
+            return got == 0;
+        if (!writeAll(to.fd(), buffer.get(), static_cast<std::size_t>(got)))
+            return false;
     }
 }
 
-// Copies from the current offsets to the end of `from`.
-bool copyContents(int from, int to) {
-#ifdef __linux__
-    bool copiedAny = false;
-    for (;;) {
-        ssize_t const copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
-        if (copied > 0) {
-            copiedAny = true;
+// Copies from the current offsets to the end of `from`: in the kernel where it can, by reading
+// and writing only where the kernel says it cannot copy these files.
+bool copyContents(int from, TemporaryFile const& to) {
+    for (bool copiedAny = false;; copiedAny = true) {
+        ssize_t const copied = retryInterrupted([&] {
+            return systemCalls.copy_file_range(from, nullptr, to.fd(), nullptr, 1 << 30, 0);
+        });
+        if (copied > 0)
             continue;
-        }
-        // Some files (in /proc, for one) report no size and copy nothing this way.
-        if (copied == 0 && copiedAny)
-            return true;
-        if (copied < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS &&
-            errno != EOPNOTSUPP && errno != EBADF)
+        // Files that report no size (in /proc, for one) copy nothing this way: read them.
+        if (copied == 0)
+            return copiedAny || copyByReading(from, to);
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return false;
-        break;
+        return copyByReading(from, to);
     }
-#endif
-    return copyWithReadWrite(from, to);
-}
-
-bool fail(std::uint32_t error, int errorNumber) {
-    posix::setLastError(error);
-    errno = errorNumber;
-    return false;
-}
-
-bool failFromErrno(std::string const* path = nullptr) {
-    posix::failWithErrno(errno, path);
-    return false;
 }
 
 } // namespace
 
-bool copyFile(std::wstring const& from, std::wstring const& to, bool failIfExists) {
-    std::string source;
-    std::string destination;
-    if (!posix::toPosixPath(from, source) || !posix::toPosixPath(to, destination))
+bool makeDirectory(Location location) {
+    return systemCalls.mkdirat(directoryOf(location), location.name.c_str(), 0777) == 0;
+}
+
+bool removeDirectory(Location location) {
+    struct stat info;
+    if (!statAt(location, info, AT_SYMLINK_NOFOLLOW))
         return false;
-    Descriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (input.get() < 0)
-        return failFromErrno(&source);
+    if (S_ISLNK(info.st_mode)) {
+        // A link to a directory goes as Windows removes a directory link: the link alone.
+        struct stat target;
+        if (!statAt(location, target, 0) || !S_ISDIR(target.st_mode))
+            return fail(ENOTDIR);
+        return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), 0) == 0;
+    }
+    if (!S_ISDIR(info.st_mode))
+        return fail(ENOTDIR);
+    if (readOnly(info))
+        return fail(EACCES);
+    return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+bool removeFile(Location location) {
+    struct stat info;
+    if (!statAt(location, info, AT_SYMLINK_NOFOLLOW))
+        return false;
+    if (S_ISDIR(info.st_mode))
+        return fail(EISDIR);
+    if (readOnly(info) || (!S_ISLNK(info.st_mode) && heldByFileLock(info)))
+        return fail(EACCES);
+    return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), 0) == 0;
+}
+
+bool copyFile(Location from, Location to, bool failIfExists, bool followLinks) {
+    Descriptor const source(
+        openAt(directoryOf(from), from.name.c_str(),
+               O_RDONLY | O_NOCTTY | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW)));
     struct stat sourceInfo;
-    if (::fstat(input.get(), &sourceInfo) != 0)
-        return failFromErrno();
-    if (!S_ISREG(sourceInfo.st_mode))
-        return fail(posix::errorAccessDenied, EACCES);
-    if (posix::wouldConflict(posix::FileKey{sourceInfo.st_dev, sourceInfo.st_ino}, genericRead,
-                             shareRead | posix::shareDelete))
-        return fail(posix::errorSharingViolation, EACCES);
+    if (!source || systemCalls.fstat(source.get(), &sourceInfo) != 0)
+        return false;
+    if (!S_ISREG(sourceInfo.st_mode) || heldByFileLock(sourceInfo))
+        return fail(EACCES);
 
     struct stat existing;
-    if (::lstat(destination.c_str(), &existing) == 0) {
+    if (statAt(to, existing, AT_SYMLINK_NOFOLLOW)) {
         if (failIfExists)
-            return fail(posix::errorFileExists, EEXIST);
-        if (S_ISDIR(existing.st_mode) ||
-            (!S_ISLNK(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0))
-            return fail(posix::errorAccessDenied, EACCES);
-        // Windows opens the destination for writing without sharing, which the source itself
-        // (a second name of it, too) and any handle open on the destination refuse.
-        posix::FileKey const key{existing.st_dev, existing.st_ino};
-        if ((existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino) ||
-            posix::wouldConflict(key, posix::genericWrite, shareNone))
-            return fail(posix::errorSharingViolation, EACCES);
+            return fail(EEXIST);
+        // Windows writes the destination in place: a directory, a read-only file, the source
+        // itself (under any of its names) and a locked file refuse that.
+        if (S_ISDIR(existing.st_mode) || readOnly(existing) ||
+            (existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino) ||
+            (!S_ISLNK(existing.st_mode) && heldByFileLock(existing)))
+            return fail(EACCES);
     } else if (errno != ENOENT) {
-        return failFromErrno(&destination);
+        return false;
     }
 
-    TemporaryFile copy;
-    if (!copy.create(destination))
-        return failFromErrno(&destination);
-    if (!copyContents(input.get(), copy.fd()))
-        return failFromErrno();
-    std::timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1] = sourceInfo.st_mtim;
-    if (::futimens(copy.fd(), times) != 0 || ::fchmod(copy.fd(), sourceInfo.st_mode & 0777) != 0)
-        return failFromErrno();
-    int const placed = failIfExists
-                           ? posix::renameNoReplace(copy.name().c_str(), destination.c_str())
-                           : std::rename(copy.name().c_str(), destination.c_str());
-    if (placed != 0) {
-        if (errno == EEXIST)
-            return fail(posix::errorFileExists, EEXIST);
-        return failFromErrno(&destination);
-    }
-    copy.release();
-    return true;
+    TemporaryFile copy(directoryOf(to), to.name);
+    if (copy.fd() < 0 || !copyContents(source.get(), copy))
+        return false;
+    struct timespec const times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+    if (systemCalls.futimens(copy.fd(), times) != 0 ||
+        systemCalls.fchmod(copy.fd(), sourceInfo.st_mode & 0777) != 0 || !copy.close())
+        return false;
+    bool const placed = failIfExists ? renameNoReplace(directoryOf(to), copy.name(),
+                                                       directoryOf(to), to.name.c_str())
+                                     : systemCalls.renameat(directoryOf(to), copy.name(),
+                                                            directoryOf(to), to.name.c_str()) == 0;
+    if (placed)
+        copy.placed();
+    return placed;
 }
 
-bool deleteFile(std::wstring const& path) {
-    std::string posixPath;
-    if (!posix::toPosixPath(path, posixPath))
-        return false;
+bool rename(Location from, Location to) {
     struct stat info;
-    if (::lstat(posixPath.c_str(), &info) != 0)
-        return failFromErrno(&posixPath);
-    if (S_ISDIR(info.st_mode))
-        return fail(posix::errorAccessDenied, EISDIR);
-    if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
-        return fail(posix::errorAccessDenied, EACCES);
-    if (posix::wouldConflict(posix::FileKey{info.st_dev, info.st_ino}, posix::deleteAccess,
-                             shareRead | shareWrite | posix::shareDelete))
-        return fail(posix::errorSharingViolation, EACCES);
-    if (::unlink(posixPath.c_str()) != 0)
-        return failFromErrno(&posixPath);
-    return true;
+    if (anyFileLockHeld() && statAt(from, info, AT_SYMLINK_NOFOLLOW) && !S_ISLNK(info.st_mode) &&
+        heldByFileLock(info))
+        return fail(EACCES);
+    return renameNoReplace(directoryOf(from), from.name.c_str(), directoryOf(to), to.name.c_str());
 }
 
-bool createSymbolicLink(std::wstring const& link, std::wstring const& target,
-                        std::uint32_t /*flags: POSIX links have no kind*/) {
-    std::string linkPath;
-    std::string targetPath;
-    if (!posix::toPosixPath(link, linkPath) || !posix::toPosixPath(target, targetPath))
+bool setWritable(Location location, bool writable) {
+    struct stat info;
+    if (!statAt(location, info, 0))
         return false;
-    if (::symlink(targetPath.c_str(), linkPath.c_str()) != 0)
-        return failFromErrno(&linkPath);
-    return true;
+    mode_t const mode = writable ? (info.st_mode & 07777) | S_IWUSR
+                                 : info.st_mode & 07777 & ~(S_IWUSR | S_IWGRP | S_IWOTH);
+    return systemCalls.fchmodat(directoryOf(location), location.name.c_str(), mode, 0) == 0;
+}
+
+bool createSymbolicLink(Path const& target, Path const& link, std::uint32_t& error) {
+    // POSIX links have no kind: the target is stored as given, a relative one stays relative.
+    NativeName const targetName = nativeOf(target);
+    NativeName const linkName = nativeOf(link);
+    if (systemCalls.symlinkat(targetName.c_str(), AT_FDCWD, linkName.c_str()) == 0)
+        return true;
+    error = static_cast<std::uint32_t>(errno);
+    return false;
 }
 
 } // namespace koril::filesystem::platform

@@ -1,48 +1,56 @@
-// Handles, copies, deletion and links of the Win32 target.
+// Creating, removing, copying, renaming and linking.
 
-#include "platform/Platform.h"
+#include "platform/win32/DirectoryState.h"
 
-#include <windows.h>
+#include <sys/stat.h>
 
 namespace koril::filesystem::platform {
 
-Handle createFile(std::wstring const& path, std::uint32_t access, std::uint32_t shareMode,
-                  std::uint32_t disposition, std::uint32_t flags) {
-    return CreateFileW(path.c_str(), access, shareMode, nullptr, disposition, flags, nullptr);
+bool makeDirectory(Location location) {
+    return win32::systemCalls._wmkdir(win32::nativeOf(location).c_str()) == 0;
 }
 
-void closeHandle(Handle handle) {
-    CloseHandle(handle);
+bool removeDirectory(Location location) {
+    return win32::systemCalls._wrmdir(win32::nativeOf(location).c_str()) == 0;
 }
 
-std::uint32_t getFinalPathNameByHandle(Handle handle, wchar_t* buffer, std::uint32_t capacity) {
-    return GetFinalPathNameByHandleW(handle, buffer, capacity, 0);
+bool removeFile(Location location) {
+    return win32::systemCalls.DeleteFileW(win32::nativeOf(location).c_str()) != 0;
 }
 
-bool lockFile(Handle handle, std::uint32_t offsetLow, std::uint32_t offsetHigh,
-              std::uint32_t lengthLow, std::uint32_t lengthHigh) {
-    return LockFile(handle, offsetLow, offsetHigh, lengthLow, lengthHigh) != 0;
+bool copyFile(Location from, Location to, bool failIfExists, bool followLinks) {
+    std::wstring const source = win32::nativeOf(from);
+    if (!followLinks) {
+        Attributes attributes;
+        if (queryAttributes(from, attributes) &&
+            (attributes.bits & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+            return false;
+    }
+    return win32::systemCalls.CopyFileW(source.c_str(), win32::nativeOf(to).c_str(),
+                                        failIfExists ? TRUE : FALSE) != 0;
 }
 
-bool unlockFile(Handle handle, std::uint32_t offsetLow, std::uint32_t offsetHigh,
-                std::uint32_t lengthLow, std::uint32_t lengthHigh) {
-    return UnlockFile(handle, offsetLow, offsetHigh, lengthLow, lengthHigh) != 0;
+bool rename(Location from, Location to) {
+    return win32::systemCalls._wrename(win32::nativeOf(from).c_str(),
+                                       win32::nativeOf(to).c_str()) == 0;
 }
 
-bool copyFile(std::wstring const& from, std::wstring const& to, bool failIfExists) {
-    return CopyFileW(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
+bool setWritable(Location location, bool writable) {
+    return win32::systemCalls._wchmod(win32::nativeOf(location).c_str(),
+                                      writable ? _S_IWRITE : 0) == 0;
 }
 
-bool deleteFile(std::wstring const& path) {
-    return DeleteFileW(path.c_str()) != 0;
-}
-
-bool createSymbolicLink(std::wstring const& link, std::wstring const& target, std::uint32_t flags) {
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) != 0;
-}
-
-std::uint32_t getLastError() {
-    return GetLastError();
+bool createSymbolicLink(Path const& target, Path const& link, std::uint32_t& error) {
+    std::wstring const targetNative = target.nativeString();
+    // Windows must be told whether the link stands for a directory.
+    DWORD const flags = win32::systemCalls.PathIsDirectoryW(targetNative.c_str()) != 0
+                            ? SYMBOLIC_LINK_FLAG_DIRECTORY
+                            : 0;
+    if (win32::systemCalls.CreateSymbolicLinkW(link.nativeString().c_str(), targetNative.c_str(),
+                                               flags) != 0)
+        return true;
+    error = win32::systemCalls.GetLastError();
+    return false;
 }
 
 } // namespace koril::filesystem::platform

@@ -1,23 +1,23 @@
-#include "platform/Platform.h"
+#include "platform/win32/SystemCalls.h"
 
-#include <stdlib.h>
-#include <wchar.h>
+#include "platform/Platform.h"
 
 #include <vector>
 
 namespace koril::filesystem::platform {
 
-bool splitPath(std::wstring const& path, SplitPath& parts) {
-    // Every part fits in a buffer as long as the whole text plus its terminator.
+bool splitPath(String const& text, SplitPath& parts) {
+    std::wstring const path = text.toNativeString();
+    // Every part fits in a buffer as long as the whole text and its terminator.
     std::size_t const size = path.size() + 1;
     std::vector<wchar_t> drive(size), directory(size), fileName(size), extension(size);
-    if (_wsplitpath_s(path.c_str(), drive.data(), size, directory.data(), size, fileName.data(),
-                      size, extension.data(), size) != 0)
+    if (win32::systemCalls._wsplitpath_s(path.c_str(), drive.data(), size, directory.data(), size,
+                                         fileName.data(), size, extension.data(), size) != 0)
         return false;
-    parts.drive = drive.data();
-    parts.directory = directory.data();
-    parts.fileName = fileName.data();
-    parts.extension = extension.data();
+    parts.drive = String(std::wstring(drive.data()));
+    parts.directory = String(std::wstring(directory.data()));
+    parts.fileName = String(std::wstring(fileName.data()));
+    parts.extension = String(std::wstring(extension.data()));
     return true;
 }
 

@@ -69,8 +69,8 @@ public:
     bool canIterate() const { return opened_; }
 
 private:
-    // Makes the current entry from one record of the platform's search.
-    void setEntry(std::wstring const& name, std::uint32_t attributes);
+    // Makes the current entry from the next record of the platform's listing, or ends.
+    void advance();
 
     Path directoryPath_;
     std::shared_ptr<void> searchHandle_;

@@ -1,0 +1,73 @@
+#ifndef KORIL_TESTS_FAULT_FAULTINJECTOR_H
+#define KORIL_TESTS_FAULT_FAULTINJECTOR_H
+
+// Fault injection through the platform layer's system-call table. While an injector lives, every
+// entry of the table is wrapped: calls are counted, and one chosen call (the nth after arming)
+// fails as the system would fail it, with a chosen error, or (for the calls that move bytes)
+// moves fewer bytes than asked. Test code only; one injector at a time.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace koril::testing {
+
+class FaultInjector {
+public:
+    enum class Kind { error, shortTransfer };
+
+    FaultInjector();
+    FaultInjector(FaultInjector const&) = delete;
+    FaultInjector& operator=(FaultInjector const&) = delete;
+    ~FaultInjector();
+
+    // Counts calls from now on and fails none.
+    void count();
+    // Counts calls from now on; the `n`th (from 1) fails with `error` (an errno value, or a
+    // Win32 error code where the call reports one) or, for `shortTransfer`, moves half of what
+    // it was asked to (if it can: the entries that move bytes only).
+    void failCall(std::size_t n, int error, Kind kind = Kind::error);
+    // Stops counting and failing; the wrappers stay installed until destruction.
+    void stop();
+
+    std::size_t calls() const { return calls_; }
+    // The entries called since counting began, in order.
+    std::vector<std::string> const& trace() const { return trace_; }
+    // The entry that was made to fail, or empty.
+    std::string const& failedEntry() const { return failedEntry_; }
+
+    // For the wrappers: whether this call of `entry` fails, and how.
+    static FaultInjector* active();
+    bool intercept(char const* entry);
+    int error() const { return error_; }
+    Kind kind() const { return kind_; }
+
+private:
+    bool counting_ = false;
+    std::size_t calls_ = 0;
+    std::size_t failAt_ = 0;
+    int error_ = 0;
+    Kind kind_ = Kind::error;
+    std::string failedEntry_;
+    std::vector<std::string> trace_;
+};
+
+// Implemented per platform beside the table (PosixHooks.cpp, Win32Hooks.cpp).
+void installHooks();
+void removeHooks();
+// Whether an entry moves bytes, so that a short transfer means something for it.
+bool movesBytes(std::string const& entry);
+// The number of descriptors or handles the process holds now.
+std::size_t openHandleCount();
+
+// The failures worth injecting on this platform.
+struct InjectedFailure {
+    int code;
+    char const* name;
+    FaultInjector::Kind kind;
+};
+std::vector<InjectedFailure> const& injectedFailures();
+
+} // namespace koril::testing
+
+#endif

@@ -1,0 +1,132 @@
+// The fault-injection wrappers of the POSIX system-call table.
+
+#ifndef _WIN32
+
+#include "fault/FaultInjector.h"
+
+#include "platform/posix/SystemCalls.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+namespace koril::testing {
+
+namespace hooks {
+
+using koril::filesystem::platform::posix::realSystemCalls;
+
+#define KORIL_FAULT_HOOK(result, name, parameters, arguments, failure)                             \
+    result name parameters {                                                                       \
+        FaultInjector* const injector = FaultInjector::active();                                   \
+        if (injector != nullptr && injector->intercept(#name)) {                                   \
+            errno = injector->error();                                                             \
+            return failure;                                                                        \
+        }                                                                                          \
+        return realSystemCalls.name arguments;                                                     \
+    }
+KORIL_POSIX_SYSTEM_CALLS(KORIL_FAULT_HOOK)
+#undef KORIL_FAULT_HOOK
+
+// Whether this call of a byte-moving entry fails outright (with errno set); otherwise `count` is
+// what to ask the system for: half of it when the injected failure is a short transfer.
+bool failsOrShortens(char const* entry, std::size_t& count) {
+    FaultInjector* const injector = FaultInjector::active();
+    if (injector == nullptr || !injector->intercept(entry))
+        return false;
+    if (injector->kind() == FaultInjector::Kind::error) {
+        errno = injector->error();
+        return true;
+    }
+    if (count > 1)
+        count /= 2;
+    return false;
+}
+
+ssize_t transferRead(int fd, void* buffer, std::size_t count) {
+    if (failsOrShortens("read", count))
+        return -1;
+    return realSystemCalls.read(fd, buffer, count);
+}
+
+ssize_t transferWrite(int fd, void const* buffer, std::size_t count) {
+    if (failsOrShortens("write", count))
+        return -1;
+    return realSystemCalls.write(fd, buffer, count);
+}
+
+ssize_t transferRange(int in, off64_t* inOffset, int out, off64_t* outOffset, std::size_t count,
+                      unsigned int flags) {
+    if (failsOrShortens("copy_file_range", count))
+        return -1;
+    return realSystemCalls.copy_file_range(in, inOffset, out, outOffset, count, flags);
+}
+
+// The kernel releases a descriptor even when close fails, and closedir frees its stream: a
+// failing call that kept them would be a leak that no caller could avoid (or retry safely).
+int releasingClose(int fd) {
+    FaultInjector* const injector = FaultInjector::active();
+    bool const fails = injector != nullptr && injector->intercept("close");
+    int const result = realSystemCalls.close(fd);
+    if (!fails)
+        return result;
+    errno = injector->error();
+    return -1;
+}
+
+int releasingClosedir(DIR* stream) {
+    FaultInjector* const injector = FaultInjector::active();
+    bool const fails = injector != nullptr && injector->intercept("closedir");
+    int const result = realSystemCalls.closedir(stream);
+    if (!fails)
+        return result;
+    errno = injector->error();
+    return -1;
+}
+
+} // namespace hooks
+
+void installHooks() {
+    using koril::filesystem::platform::posix::systemCalls;
+#define KORIL_FAULT_INSTALL(result, name, parameters, arguments, failure)                          \
+    systemCalls.name = &hooks::name;
+    KORIL_POSIX_SYSTEM_CALLS(KORIL_FAULT_INSTALL)
+#undef KORIL_FAULT_INSTALL
+    systemCalls.read = &hooks::transferRead;
+    systemCalls.write = &hooks::transferWrite;
+    systemCalls.copy_file_range = &hooks::transferRange;
+    systemCalls.close = &hooks::releasingClose;
+    systemCalls.closedir = &hooks::releasingClosedir;
+}
+
+void removeHooks() {
+    koril::filesystem::platform::posix::systemCalls = hooks::realSystemCalls;
+}
+
+bool movesBytes(std::string const& entry) {
+    return entry == "read" || entry == "write" || entry == "copy_file_range";
+}
+
+std::size_t openHandleCount() {
+    std::size_t count = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/fd");
+         it != std::filesystem::directory_iterator(); ++it)
+        ++count;
+    return count;
+}
+
+std::vector<InjectedFailure> const& injectedFailures() {
+    static std::vector<InjectedFailure> const failures = {
+        {ENOSPC, "ENOSPC", FaultInjector::Kind::error},
+        {EIO, "EIO", FaultInjector::Kind::error},
+        {EINTR, "EINTR", FaultInjector::Kind::error},
+        {EACCES, "EACCES", FaultInjector::Kind::error},
+        {EMFILE, "EMFILE", FaultInjector::Kind::error},
+        {0, "a short transfer", FaultInjector::Kind::shortTransfer},
+    };
+    return failures;
+}
+
+} // namespace koril::testing
+
+#endif
