@@ -20,10 +20,11 @@ void compareCopy(Path const& from, Path const& to, bool recursive, TreeFailures&
     for (DirectoryEntry const end; *it != end; ++it) {
         Path const& source = it->getPath();
         Path const copy = to / source.filename();
-        FileType const type = it->getSymlinkStatus().getType();
-        if (symbolicLinkStatus(copy).getType() != type) {
+        // Links inside a tree are copied as what they name, so the followed types must agree.
+        FileType const type = status(source).getType();
+        if (status(copy).getType() != type) {
             failures.add(source);
-        } else if (type == DirectoryFile && recursive) {
+        } else if (it->getSymlinkStatus().getType() == DirectoryFile && recursive) {
             compareCopy(source, copy, true, failures);
         } else if (type == RegularFile && fileSize(copy) != fileSize(source)) {
             failures.add(source);
