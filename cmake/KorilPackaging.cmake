@@ -3,14 +3,15 @@
 #            koril-filesystem-dev (headers, CMake package, pkg-config file, the .so links);
 #   Windows: one .zip holding bin/ (the DLLs, the compiler's runtime DLLs, kfs.exe), lib/ (the
 #            import libraries, CMake package, pkg-config file) and include/.
-set(KORIL_PACKAGE_CONTACT "koril::filesystem maintainers <maintainers@koril-filesystem.org>"
-    CACHE STRING "The maintainer named in the packages")
+set(KORIL_PACKAGE_CONTACT "koril filesystem maintainers <maintainers@koril-filesystem.invalid>")
 
 set(CPACK_PACKAGE_NAME koril-filesystem)
 set(CPACK_PACKAGE_VENDOR "The koril::filesystem developers")
 set(CPACK_PACKAGE_CONTACT "${KORIL_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# CPack puts a summary it did not make up itself before every Debian description; each component
+# description below starts with a synopsis of its own instead.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL Runtime Development)
@@ -31,25 +32,30 @@ else()
 
     set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME koril-filesystem)
     set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+    # The runtime package holds shared libraries in /usr/lib: ldconfig runs when it changes.
+    set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
+    # The first line is the synopsis; CPack indents the rest as Debian wants.
     set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-        "one vocabulary for paths and file operations (libraries and kfs)
- koril::filesystem is a C++17 library of paths that compare without regard to letter
- case or Unicode composition, status queries and directory listing, file operations,
- glob matching, name algorithms, file locks, traversal and scratch storage.
- .
- This package holds the shared libraries and the kfs command-line tool.")
+        "paths and file operations for C++ (libraries and kfs)
+koril::filesystem is a C++17 library of paths that compare without regard
+to letter case or Unicode composition, status queries and directory
+listing, file operations, glob matching, name algorithms, file locks,
+traversal and scratch storage.
+
+This package holds the shared libraries and the kfs command-line tool.")
 
     set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME koril-filesystem-dev)
     set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
     set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "koril-filesystem (= ${PROJECT_VERSION})")
     set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
-        "one vocabulary for paths and file operations (development files)
- koril::filesystem is a C++17 library of paths that compare without regard to letter
- case or Unicode composition, status queries and directory listing, file operations,
- glob matching, name algorithms, file locks, traversal and scratch storage.
- .
- This package holds the headers, the CMake package, the pkg-config file and the links
- to build against the libraries.")
+        "paths and file operations for C++ (development files)
+koril::filesystem is a C++17 library of paths that compare without regard
+to letter case or Unicode composition, status queries and directory
+listing, file operations, glob matching, name algorithms, file locks,
+traversal and scratch storage.
+
+This package holds the headers, the CMake package, the pkg-config file
+and the links to build against the libraries.")
 
     # Each package carries its copyright and changelog, as Debian requires.
     configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in

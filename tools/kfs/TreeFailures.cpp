@@ -66,9 +66,11 @@ void TreeFailures::add(Path const& path) {
 
 int TreeFailures::report(Arguments const& arguments, std::string const& headline,
                          std::string const& what) const {
+    if (count_ == 0) {
+        return arguments.fail(headline);
+    }
     std::string const entries = count_ == 1 ? " entry " : " entries ";
-    arguments.fail(headline + ": " + std::to_string(count_) + entries + what +
-                   (count_ == 0 ? "" : ":"));
+    arguments.fail(headline + ": " + std::to_string(count_) + entries + what + ":");
     for (Path const& path : first_) {
         printError("  " + quoted(path.string()));
     }

@@ -25,8 +25,8 @@ public:
     std::size_t count() const { return count_; }
     std::vector<Path> const& first() const { return first_; }
 
-    // Prints "kfs CMD: headline: N entries ..." and one line for each entry named, on standard
-    // error; returns `exitFailure`.
+    // Prints "kfs: CMD: headline: N entries WHAT:" and one line for each entry named (the
+    // headline alone when none was found), on standard error; returns `exitFailure`.
     int report(Arguments const& arguments, std::string const& headline,
                std::string const& what) const;
 
