@@ -181,14 +181,15 @@ std::string formatIsoTime(TimePoint time) {
     auto const [seconds, fraction] = floorDivide(time.time_since_epoch().count(), ticksPerSecond);
     auto const [days, secondOfDay] = floorDivide(seconds, secondsPerDay);
     CivilDate const date = civilFromDays(days);
-    char year[16];
+    // Sized for any long long in every field, which the compiler cannot rule out.
+    char year[32];
     if (date.year >= 0 && date.year <= 9999) {
         std::snprintf(year, sizeof year, "%04lld", date.year);
     } else {
         std::snprintf(year, sizeof year, "%c%06lld", date.year < 0 ? '-' : '+',
                       date.year < 0 ? -date.year : date.year);
     }
-    char text[64];
+    char text[192];
     std::snprintf(text, sizeof text, "%s-%02lld-%02lldT%02lld:%02lld:%02lld.%07lldZ", year,
                   date.month, date.day, secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60,
                   fraction);

@@ -9,7 +9,7 @@ namespace kfs {
 namespace {
 
 void appendEscape(unsigned int codeUnit, std::string& out) {
-    char escape[8];
+    char escape[16];
     std::snprintf(escape, sizeof escape, "\\u%04x", codeUnit);
     out += escape;
 }

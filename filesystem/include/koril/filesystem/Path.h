@@ -103,19 +103,21 @@ public:
     /// empty path.
     ///@{
 
-    /// @return The root name: the text up to and including the last colon, or a UNC
-    ///     `\\server` part; empty when there is none.
+    /// @return The root name: the text up to and including the first colon, or the `\\server`
+    ///     part of a UNC text; empty when there is none.
     Path rootName() const;
-    /// @return `\` when the root name is followed by a separator (or the path starts with one);
+    /// @return `\` when the text starts with a separator or one follows the root name;
     ///     otherwise empty.
     Path rootDirectory() const;
     /// @return The root name followed by the root directory.
     Path rootPath() const;
-    /// @return The text after the root path.
+    /// @return The text after the root path and the separators that follow it.
     Path relativePath() const;
-    /// @return The path without its last element; empty for a path of one element.
+    /// @return The path without its last element and the separators before it (`C:\dir` for
+    ///     `C:\dir\file`, `C:\` for `C:\file`, `C:` for `C:file`); empty for one plain name.
     Path parentPath() const;
-    /// @return The last element, or "." when the text ends with a separator.
+    /// @return The last element; "." when the text ends with a separator, `\` for a root such
+    ///     as `C:\`.
     Path filename() const;
     /// @return The file name without its extension.
     Path stem() const;
