@@ -6,7 +6,8 @@ set -euo pipefail
 
 tour_packages=(cmake ninja-build g++)
 test_packages=("${tour_packages[@]}" libgtest-dev libbenchmark-dev libicu-dev unicode-data bzip2
-               python3 pkg-config g++-mingw-w64-x86-64-posix wine wine64)
+               python3 pkg-config g++-mingw-w64-x86-64-posix wine wine64
+               doxygen dpkg-dev file lintian man-db unzip)
 
 case "${1:-}" in
 tour) wanted=("${tour_packages[@]}") ;;

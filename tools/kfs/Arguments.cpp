@@ -93,7 +93,21 @@ void requireGlobPattern(String const& pattern) {
 }
 
 std::string quoted(String const& word) {
-    return "'" + word.toUTF8String() + "'";
+    String shown;
+    if (word.size() <= quotedLimit) {
+        shown = word;
+    } else {
+        // The end of a path names the file, so it gets the larger half.
+        std::size_t const tail = quotedLimit / 2;
+        std::size_t const head = quotedLimit - tail - 1;
+        shown = word.substr(0, head) + 0x2026u + word.substr(word.size() - tail);
+    }
+    for (unsigned int& c : shown) {
+        if (c < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return "'" + shown.toUTF8String() + "'";
 }
 
 } // namespace kfs

@@ -60,8 +60,11 @@ unsigned long long parseCount(String const& text, std::string const& what,
 // pattern is reported the same way whether or not a directory has entries to test it on.
 void requireGlobPattern(String const& pattern);
 
-// The word in quotes, for messages.
+// The word in quotes, for messages: control characters show as '?', and a word longer than
+// `quotedLimit` code points keeps its start and its end around a "…", so that a message stays
+// one readable line whatever it is given.
 std::string quoted(String const& word);
+constexpr std::size_t quotedLimit = 80;
 
 } // namespace kfs
 

@@ -2,8 +2,10 @@
 // tree comparison.
 
 #include "Commands.h"
+#include "JsonWriter.h"
 #include "Output.h"
 #include "Progress.h"
+#include "TreeFailures.h"
 
 #include <koril/filesystem/DirectoryIterator.h>
 #include <koril/filesystem/Operations.h>
@@ -77,9 +79,17 @@ int runRmglob(Arguments& arguments) {
     }
     bool const removed =
         recursive ? removeAllMatching(directory, words[1]) : removeMatching(directory, words[1]);
-    return removed ? exitSuccess
-                   : arguments.fail("cannot remove every entry matching " + quoted(words[1]) +
-                                    " in " + quoted(words[0]));
+    if (removed) {
+        return exitSuccess;
+    }
+    // The library stops at the first entry it cannot remove; go on past it and name each that
+    // stays.
+    TreeFailures const failures = removeMatchingRemains(directory, words[1], recursive);
+    return failures.count() == 0 ? exitSuccess
+                                 : failures.report(arguments,
+                                                   "cannot remove every entry matching " +
+                                                       quoted(words[1]) + " in " + quoted(words[0]),
+                                                   "could not be removed");
 }
 
 int runTmp(Arguments& arguments) {
@@ -106,6 +116,7 @@ int runTmp(Arguments& arguments) {
 }
 
 int runCmp(Arguments& arguments) {
+    bool const asJson = arguments.flag("--json");
     std::vector<String> const words = arguments.operands(2, 2);
     Path const a(words[0]);
     Path const b(words[1]);
@@ -128,7 +139,17 @@ int runCmp(Arguments& arguments) {
     } else if (!aIsDirectory && !bIsDirectory) {
         equal = compareFiles(a, b);
     }
-    printLine(equal ? "equal" : "different");
+    if (asJson) {
+        char const* const kind = aIsDirectory && bIsDirectory     ? "directories"
+                                 : !aIsDirectory && !bIsDirectory ? "files"
+                                                                  : "file and directory";
+        JsonWriter json;
+        json.beginObject().key("a").value(a.string()).key("b").value(b.string());
+        json.key("kind").value(kind).key("equal").value(equal).endObject();
+        printText(json.text());
+    } else {
+        printLine(equal ? "equal" : "different");
+    }
     return equal ? exitSuccess : exitFailure;
 }
 

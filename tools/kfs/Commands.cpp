@@ -40,24 +40,26 @@ std::vector<Command> const table = {
      "Joins P to BASE by text alone; P comes back unchanged when it has a root name or BASE is "
      "not complete.",
      runComplete},
-    {"stat", "stat P...", "show type, permissions, size, time and forms of paths",
+    {"stat", "stat [--json] P...", "show type, permissions, size, time and forms of paths",
      "Prints the status (links followed), the link's own type, the permissions in octal, the "
      "size, the modification time, the canonical form and the native string of each path. "
-     "Exit status 1 when a path does not exist.",
+     "With --json, one JSON array with an object per path. Exit status 1 when a path does not "
+     "exist.",
      runStat},
-    {"ls", "ls DIR", "list a directory with types and permissions",
+    {"ls", "ls [--json] DIR", "list a directory with types and permissions",
      "One line per entry, in the order the platform lists them: type, permissions in octal, "
-     "name.",
+     "name. With --json, one JSON object holding the entries.",
      runLs},
     {"mkdir", "mkdir [-p] P", "create a directory",
      "Creates one directory whose parent exists; with -p also every missing parent.", runMkdir},
     {"rm", "rm [-r] P", "remove a file, link or directory",
      "Removes a file, a link or an empty directory; with -r a whole tree (links inside are "
-     "removed, never followed). Read-only files are refused.",
+     "removed, never followed). Read-only files are refused; with -r the rest is still removed "
+     "and the entries that stay are named.",
      runRm},
     {"cp", "cp [-r] FROM TO", "copy a file or a directory",
      "Never overwrites. A directory is copied with its files and empty subdirectories; with -r "
-     "the whole tree.",
+     "the whole tree. Every entry is attempted; those that could not be copied are named.",
      runCp},
     {"mv", "mv FROM TO", "move or rename",
      "Renames, or copies and removes the source when a rename is not possible; never replaces "
@@ -89,15 +91,17 @@ std::vector<Command> const table = {
      runEach},
     {"rmglob", "rmglob [-r] DIR PATTERN", "remove the children that match a pattern",
      "Removes each matching file, link or empty directory; with -r matching directories go "
-     "with everything in them. Stops at the first that cannot be removed.",
+     "with everything in them. An entry that cannot be removed does not stop the others; the "
+     "entries that stay are named.",
      runRmglob},
     {"tmp", "tmp PREFIX [MAX-AGE-SECONDS]", "create a uniquely named temporary directory",
      "Creates PREFIX followed by random digits in the temporary directory and prints it; it is "
      "kept. With MAX-AGE-SECONDS, entries named PREFIX... older than that are removed first.",
      runTmp},
-    {"cmp", "cmp A B", "compare two files or two trees",
-     "Prints equal or different. Exit status 0 when equal, 1 when different, 2 when either is "
-     "missing. Trees compare names without regard to case or composition.",
+    {"cmp", "cmp [--json] A B", "compare two files or two trees",
+     "Prints equal or different (with --json, a JSON object). Exit status 0 when equal, 1 when "
+     "different, 2 when either is missing. Trees compare names without regard to case or "
+     "composition.",
      runCmp},
     {"short", "short P", "compute an 8.3 short name",
      "Prints the parent joined with an upper-case 8.3 form of the name that names nothing on "
@@ -107,10 +111,9 @@ std::vector<Command> const table = {
      "Rebuilds P from the names its directories store (letter case and composition). Without "
      "--from-root an existing path is printed as given. Exit status 1 when nothing matches.",
      runFixcase},
-    {"tour", "tour", "show every capability of the library on real files",
-     "Works in a fresh temporary directory, prints each call with its result and why, checks "
-     "each result, and removes everything at the end. Exit status 0 only when every step gave "
-     "the result it states.",
+    {"tour", "tour", "walk through the library on real files",
+     "Works in a fresh temporary directory, prints each call with what it returned, and removes "
+     "everything at the end. Exit status 0 only when every call did what the tour says.",
      runTour},
     {"help", "help [COMMAND]", "list the commands, or explain one",
      "Without a command, lists every command; with one, shows its usage and what it does.",

@@ -4,6 +4,7 @@
 #include "IsoTime.h"
 #include "Output.h"
 #include "Progress.h"
+#include "TreeFailures.h"
 
 #include <koril/filesystem/Operations.h>
 
@@ -29,16 +30,26 @@ int runRm(Arguments& arguments) {
         return remove(path) ? exitSuccess
                             : arguments.fail("cannot remove " + quoted(path.string()));
     }
+    if (!exists(path) && symbolicLinkStatus(path).getType() != SymbolicLinkFile) {
+        return arguments.fail("cannot remove " + quoted(path.string()) + ": not found");
+    }
     Progress progress("rm");
     long long const total = progress.countTree(path);
-    bool const removed = removeAll(path);
+    TreeFailures failures;
+    if (!removeAll(path)) {
+        // The library stops at the first entry it cannot remove; go on past it, as rm does,
+        // and name every entry that stays.
+        failures = removeWhatRemains(path);
+    }
     if (total >= 0) {
-        long long const left = removed ? 0 : std::max(progress.countTree(path), 0LL);
+        long long const left = std::max(progress.countTree(path), 0LL);
         progress.finish("removed " + std::to_string(total - left) + " of " + std::to_string(total) +
                         " entries");
     }
-    return removed ? exitSuccess
-                   : arguments.fail("cannot remove everything in " + quoted(path.string()));
+    return failures.count() == 0
+               ? exitSuccess
+               : failures.report(arguments, "cannot remove " + quoted(path.string()),
+                                 "could not be removed");
 }
 
 int runCp(Arguments& arguments) {
@@ -46,8 +57,14 @@ int runCp(Arguments& arguments) {
     std::vector<String> const words = arguments.operands(2, 2);
     Path const from(words[0]);
     Path const to(words[1]);
+    std::string const headline =
+        "cannot copy " + quoted(from.string()) + " to " + quoted(to.string());
+    if (exists(to) || symbolicLinkStatus(to).getType() == SymbolicLinkFile) {
+        return arguments.fail(headline + ": " + quoted(to.string()) + " exists");
+    }
+    bool const fromIsDirectory = status(from).getType() == DirectoryFile;
     bool copied = false;
-    if (!recursive && status(from).getType() == DirectoryFile) {
+    if (!recursive && fromIsDirectory) {
         copied = copyDirectory(from, to, false);
     } else {
         Progress progress("cp");
@@ -59,9 +76,13 @@ int runCp(Arguments& arguments) {
                             " entries");
         }
     }
-    return copied ? exitSuccess
-                  : arguments.fail("cannot copy " + quoted(from.string()) + " to " +
-                                   quoted(to.string()));
+    if (copied) {
+        return exitSuccess;
+    }
+    if (!fromIsDirectory || !isDirectory(to)) {
+        return arguments.fail(headline);
+    }
+    return findUncopied(from, to, recursive).report(arguments, headline, "not copied");
 }
 
 int runMv(Arguments& arguments) {

@@ -1,6 +1,8 @@
 #include "IsoTime.h"
 
 #include <cstdio>
+#include <limits>
+#include <utility>
 
 namespace kfs {
 
@@ -9,38 +11,54 @@ namespace {
 constexpr long long ticksPerSecond = 10000000;
 constexpr long long secondsPerDay = 86400;
 
-// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
-long long daysFromCivil(long long year, unsigned month, unsigned day) {
+// The range of a time point as whole seconds (rounded down) and the ticks after them.
+constexpr long long maxTicks = std::numeric_limits<long long>::max();
+constexpr long long minTicks = std::numeric_limits<long long>::min();
+constexpr std::pair<long long, long long> latest{maxTicks / ticksPerSecond,
+                                                 maxTicks % ticksPerSecond};
+constexpr std::pair<long long, long long> earliest{minTicks / ticksPerSecond - 1,
+                                                   minTicks % ticksPerSecond + ticksPerSecond};
+
+// The division that rounds towards negative infinity, with a remainder in [0, divisor).
+std::pair<long long, long long> floorDivide(long long value, long long divisor) {
+    long long quotient = value / divisor;
+    long long remainder = value % divisor;
+    if (remainder < 0) {
+        remainder += divisor;
+        --quotient;
+    }
+    return {quotient, remainder};
+}
+
+// Days since 1970-01-01 of a date in the proleptic Gregorian calendar. The calendar repeats
+// every 400 years (146097 days); counting years from March puts the leap day at the end.
+long long daysFromCivil(long long year, long long month, long long day) {
     year -= month <= 2;
-    long long const era = (year >= 0 ? year : year - 399) / 400;
-    unsigned const yearOfEra = static_cast<unsigned>(year - era * 400);
-    unsigned const dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    unsigned const dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+    auto const [era, yearOfEra] = floorDivide(year, 400);
+    long long const dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    long long const dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
 }
 
 struct CivilDate {
     long long year;
-    unsigned month;
-    unsigned day;
+    long long month;
+    long long day;
 };
 
 CivilDate civilFromDays(long long days) {
-    days += 719468;
-    long long const era = (days >= 0 ? days : days - 146096) / 146097;
-    unsigned const dayOfEra = static_cast<unsigned>(days - era * 146097);
-    unsigned const yearOfEra =
+    auto const [era, dayOfEra] = floorDivide(days + 719468, 146097);
+    long long const yearOfEra =
         (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    unsigned const dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    unsigned const monthIndex = (5 * dayOfYear + 2) / 153;
-    unsigned const day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    unsigned const month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    long long const yearOfMarch = static_cast<long long>(yearOfEra) + era * 400;
-    return {yearOfMarch + (month <= 2), month, day};
+    long long const dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    long long const monthIndex = (5 * dayOfYear + 2) / 153;
+    long long const day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    long long const month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    return {era * 400 + yearOfEra + (month <= 2), month, day};
 }
 
-unsigned daysInMonth(long long year, unsigned month) {
-    static unsigned const lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+long long daysInMonth(long long year, long long month) {
+    static long long const lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool const leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return month == 2 && leap ? 29 : lengths[month - 1];
 }
@@ -62,6 +80,7 @@ bool readDigits(std::string const& text, std::size_t& pos, std::size_t count, lo
     return true;
 }
 
+// Reads `wanted`, or its lower-case form for a letter.
 bool readChar(std::string const& text, std::size_t& pos, char wanted) {
     if (pos < text.size() && (text[pos] == wanted || text[pos] == (wanted | 0x20))) {
         ++pos;
@@ -70,17 +89,59 @@ bool readChar(std::string const& text, std::size_t& pos, char wanted) {
     return false;
 }
 
+// Four digits, or a sign and six digits for the years that four cannot hold.
+bool readYear(std::string const& text, std::size_t& pos, long long& year) {
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        bool const negative = text[pos++] == '-';
+        if (!readDigits(text, pos, 6, year) || (negative && year == 0)) {
+            return false;
+        }
+        year = negative ? -year : year;
+        return true;
+    }
+    return readDigits(text, pos, 4, year);
+}
+
+// "+HH:MM" or "-HH:MM" as seconds to subtract from the local time to reach UTC.
+bool readOffset(std::string const& text, std::size_t& pos, long long& offsetSeconds) {
+    if (pos >= text.size() || (text[pos] != '+' && text[pos] != '-')) {
+        return false;
+    }
+    bool const negative = text[pos++] == '-';
+    long long hours = 0, minutes = 0;
+    if (!readDigits(text, pos, 2, hours) || !readChar(text, pos, ':') ||
+        !readDigits(text, pos, 2, minutes) || hours > 23 || minutes > 59) {
+        return false;
+    }
+    offsetSeconds = (hours * 3600 + minutes * 60) * (negative ? -1 : 1);
+    return true;
+}
+
+// ".F" with 1 to 7 digits, as ticks.
+bool readFraction(std::string const& text, std::size_t& pos, long long& fraction) {
+    std::size_t digits = 0;
+    long long digit = 0;
+    while (digits < 7 && readDigits(text, pos, 1, digit)) {
+        fraction = fraction * 10 + digit;
+        ++digits;
+    }
+    for (std::size_t scale = digits; scale < 7; ++scale) {
+        fraction *= 10;
+    }
+    return digits > 0;
+}
+
 } // namespace
 
 std::optional<TimePoint> parseIsoTime(std::string const& text) {
     std::size_t pos = 0;
     long long year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, fraction = 0;
-    if (!readDigits(text, pos, 4, year) || !readChar(text, pos, '-') ||
+    long long offsetSeconds = 0;
+    if (!readYear(text, pos, year) || !readChar(text, pos, '-') ||
         !readDigits(text, pos, 2, month) || !readChar(text, pos, '-') ||
         !readDigits(text, pos, 2, day)) {
         return std::nullopt;
     }
-    long long offsetSeconds = 0;
     if (pos < text.size()) {
         if (!readChar(text, pos, 'T') || !readDigits(text, pos, 2, hour) ||
             !readChar(text, pos, ':') || !readDigits(text, pos, 2, minute)) {
@@ -89,67 +150,47 @@ std::optional<TimePoint> parseIsoTime(std::string const& text) {
         if (readChar(text, pos, ':') && !readDigits(text, pos, 2, second)) {
             return std::nullopt;
         }
-        if (readChar(text, pos, '.')) {
-            std::size_t digits = 0;
-            long long digit = 0;
-            while (digits < 7 && readDigits(text, pos, 1, digit)) {
-                fraction = fraction * 10 + digit;
-                ++digits;
-            }
-            if (digits == 0) {
-                return std::nullopt;
-            }
-            for (; digits < 7; ++digits) {
-                fraction *= 10;
-            }
+        if (readChar(text, pos, '.') && !readFraction(text, pos, fraction)) {
+            return std::nullopt;
         }
-        if (!readChar(text, pos, 'Z')) {
-            bool const negative = pos < text.size() && text[pos] == '-';
-            long long offsetHours = 0, offsetMinutes = 0;
-            if (pos >= text.size() || (text[pos] != '+' && text[pos] != '-')) {
-                return std::nullopt;
-            }
-            ++pos;
-            if (!readDigits(text, pos, 2, offsetHours) || !readChar(text, pos, ':') ||
-                !readDigits(text, pos, 2, offsetMinutes) || offsetHours > 23 ||
-                offsetMinutes > 59) {
-                return std::nullopt;
-            }
-            offsetSeconds = (offsetHours * 3600 + offsetMinutes * 60) * (negative ? -1 : 1);
+        if (!readChar(text, pos, 'Z') && !readOffset(text, pos, offsetSeconds)) {
+            return std::nullopt;
         }
         if (pos != text.size()) {
             return std::nullopt;
         }
     }
-    if (month < 1 || month > 12 || day < 1 ||
-        day > daysInMonth(year, static_cast<unsigned>(month)) || hour > 23 || minute > 59 ||
-        second > 59) {
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 ||
+        minute > 59 || second > 59) {
         return std::nullopt;
     }
-    long long const days =
-        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-    long long const seconds =
-        days * secondsPerDay + hour * 3600 + minute * 60 + second - offsetSeconds;
-    return TimePoint(koril::filesystem::Ticks(seconds * ticksPerSecond + fraction));
+    long long const seconds = daysFromCivil(year, month, day) * secondsPerDay + hour * 3600 +
+                              minute * 60 + second - offsetSeconds;
+    std::pair<long long, long long> const moment{seconds, fraction};
+    if (moment < earliest || latest < moment) {
+        return std::nullopt;
+    }
+    // Built from the side of zero, so that no intermediate value leaves the range.
+    long long const ticks = seconds >= 0
+                                ? seconds * ticksPerSecond + fraction
+                                : (seconds + 1) * ticksPerSecond - (ticksPerSecond - fraction);
+    return TimePoint(koril::filesystem::Ticks(ticks));
 }
 
 std::string formatIsoTime(TimePoint time) {
-    long long const ticks = time.time_since_epoch().count();
-    long long seconds = ticks / ticksPerSecond;
-    long long fraction = ticks % ticksPerSecond;
-    if (fraction < 0) {
-        fraction += ticksPerSecond;
-        --seconds;
-    }
-    long long days = seconds / secondsPerDay;
-    long long secondOfDay = seconds % secondsPerDay;
-    if (secondOfDay < 0) {
-        secondOfDay += secondsPerDay;
-        --days;
-    }
+    auto const [seconds, fraction] = floorDivide(time.time_since_epoch().count(), ticksPerSecond);
+    auto const [days, secondOfDay] = floorDivide(seconds, secondsPerDay);
     CivilDate const date = civilFromDays(days);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%07lldZ", date.year,
+    // Sized for any long long in every field, which the compiler cannot rule out.
+    char year[32];
+    if (date.year >= 0 && date.year <= 9999) {
+        std::snprintf(year, sizeof year, "%04lld", date.year);
+    } else {
+        std::snprintf(year, sizeof year, "%c%06lld", date.year < 0 ? '-' : '+',
+                      date.year < 0 ? -date.year : date.year);
+    }
+    char text[192];
+    std::snprintf(text, sizeof text, "%s-%02lld-%02lldT%02lld:%02lld:%02lld.%07lldZ", year,
                   date.month, date.day, secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60,
                   fraction);
     return text;

@@ -9,6 +9,10 @@ void printLine(std::string const& text) {
     std::fputc('\n', stdout);
 }
 
+void printText(std::string const& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
 void printField(std::string const& label, std::string const& value) {
     printLine(label + ": " + (value.empty() ? std::string("(empty)") : value));
 }
@@ -65,6 +69,14 @@ std::string permissionsText(Permissions permissions) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04o", static_cast<unsigned>(permissions));
     return digits;
+}
+
+std::array<PermissionName, 3> const& permissionNames() {
+    static std::array<PermissionName, 3> const names = {
+        {{koril::filesystem::OwnerRead, "read"},
+         {koril::filesystem::OwnerWrite, "write"},
+         {koril::filesystem::OwnerExecute, "execute"}}};
+    return names;
 }
 
 std::string boolText(bool value) {

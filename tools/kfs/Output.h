@@ -8,6 +8,7 @@
 #include <koril/filesystem/Operations.h>
 #include <koril/filesystem/Path.h>
 
+#include <array>
 #include <string>
 
 namespace kfs {
@@ -19,6 +20,8 @@ using koril::unicode::String;
 
 // Writes `text` and a line feed to standard output.
 void printLine(std::string const& text);
+// Writes `text` as it is.
+void printText(std::string const& text);
 // Writes `label: value`, or `label: (empty)` when the value is empty.
 void printField(std::string const& label, std::string const& value);
 // Writes "kfs: " and `message` as one line on standard error; line breaks inside the message are
@@ -36,6 +39,12 @@ std::string utf8(std::wstring const& text);
 std::string typeName(FileType type);
 // Four octal digits ("0600"), or "unknown" for `PermissionsUnknown`.
 std::string permissionsText(Permissions permissions);
+// The owner bits with their names ("read", "write", "execute"), in that order.
+struct PermissionName {
+    Permissions bit;
+    char const* name;
+};
+std::array<PermissionName, 3> const& permissionNames();
 std::string boolText(bool value);
 std::string yesNo(bool value);
 

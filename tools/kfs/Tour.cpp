@@ -1,6 +1,7 @@
-// kfs tour: runs every section in one scratch directory and checks that it is gone afterwards.
+// kfs tour: the chapters run inside one scratch directory, which goes with everything in it.
 
 #include "Tour.h"
+
 #include "Commands.h"
 #include "Output.h"
 
@@ -14,68 +15,71 @@ namespace kfs {
 
 using namespace koril::filesystem;
 
-namespace {
+std::string Tour::show(Path const& path) const {
+    String const& text = path.string();
+    String const& base = base_.string();
+    if (!base.empty() && text.size() >= base.size() && Path(text.substr(0, base.size())) == base_) {
+        return "\"<tour>" + utf8(text.substr(base.size())) + "\"";
+    }
+    return "\"" + utf8(text) + "\"";
+}
 
-using Section = void (*)(Tour&);
+void Tour::chapter(std::string const& title) {
+    printLine("");
+    printLine(std::to_string(++chapters_) + ". " + title);
+}
 
-struct NamedSection {
-    char const* name;
-    Section run;
-};
+void Tour::say(std::string const& text) {
+    printLine("   " + text);
+}
 
-NamedSection const sections[] = {
-    {"path text", tourPathText},
-    {"a tree of names", tourTree},
-    {"a long path", tourLongPath},
-    {"names on disk", tourNames},
-    {"copy, compare and move", tourCopyAndMove},
-    {"patterns", tourPatterns},
-    {"symbolic links", tourLinks},
-    {"locks", tourLocks},
-    {"modification times", tourTimes},
-    {"scratch storage", tourScratchStorage},
-};
+void Tour::call(std::string const& call, std::string const& returned, std::string const& said) {
+    ++calls_;
+    printLine("   " + call);
+    printLine("      -> " + returned);
+    if (returned != said) {
+        ++different_;
+        printLine("      !! the tour expected " + said);
+    }
+}
 
-// Stale tour directories of crashed runs older than this are swept when the tour starts.
-constexpr Ticks staleAfter = std::chrono::hours(24);
+void Tour::skip(std::string const& what, std::string const& why) {
+    ++skipped_;
+    printLine("   (" + what + " skipped: " + why + ")");
+}
 
-} // namespace
+int Tour::finish() const {
+    printLine("");
+    printLine("tour: " + std::to_string(calls_) + " calls, " + std::to_string(different_) +
+              " not as described, " + std::to_string(skipped_) + " skipped");
+    return different_ == 0 ? exitSuccess : exitFailure;
+}
 
 int runTour(Arguments& arguments) {
     arguments.operands(0, 0);
+    printLine(std::string("A tour of koril::filesystem ") + KORIL_FILESYSTEM_VERSION_STRING +
+              ": each call, and what it returned.");
     Tour tour;
-    printLine(std::string("kfs tour of koril::filesystem ") + KORIL_FILESYSTEM_VERSION_STRING +
-              ": each step shows the call, its result, why, and whether it is the result "
-              "stated.");
     Path scratch;
     {
-        TemporaryDirectory guard(String("kfs-tour-"), staleAfter);
+        // Tour directories that a crashed run left behind go first, if a day old.
+        TemporaryDirectory guard(String("kfs-tour-"), std::chrono::hours(24));
         scratch = guard.get();
-        // Canonical, so that results that come back from the disk read like the paths built here.
-        Path const base = canonical(scratch);
-        tour.setBase(base.empty() ? scratch : base);
-        printLine("scratch directory: " + utf8(tour.base()) + " (shown as <tour>)");
-        tour.section("A scratch directory that cleans up after itself");
-        tour.expect("TemporaryDirectory(\"kfs-tour-\", 24 h); isDirectory(" + tour.show(scratch) +
-                        ")",
-                    isDirectory(scratch), true,
-                    "the guard swept tour directories older than a day, then made this one with "
-                    "a random number after the prefix");
-        tour.expect("getTemporaryDirectory() == guard.get()",
-                    getTemporaryDirectory() == guard.get(), true,
-                    "a live guard is the current temporary directory");
-        for (NamedSection const& section : sections) {
-            try {
-                section.run(tour);
-            } catch (std::exception const& error) {
-                tour.broken(std::string("section ") + section.name, error.what());
-            }
+        // The disk's own spelling, so that paths read back from it look like the ones built.
+        Path const stored = canonical(scratch);
+        tour.setBase(stored.empty() ? scratch : stored);
+        printLine("Working in " + utf8(stored.empty() ? scratch : stored) + ", shown as <tour>.");
+        try {
+            tourChapters(tour);
+        } catch (std::exception const& error) {
+            tour.call("(the rest of the tour)", std::string("exception: ") + error.what(),
+                      "no exception");
         }
+        tour.chapter("Leaving");
+        tour.say("The TemporaryDirectory guard ends here and removes <tour> with all it holds.");
     }
-    tour.section("Leaving");
-    tour.expect("exists(" + tour.show(scratch) + ") after ~TemporaryDirectory()", exists(scratch),
-                false, "the guard's end removes the scratch tree with everything the tour made");
-    return tour.summary();
+    tour.call("exists(" + tour.show(scratch) + ")", exists(scratch), false);
+    return tour.finish();
 }
 
 } // namespace kfs

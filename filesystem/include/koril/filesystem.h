@@ -1,6 +1,9 @@
 #ifndef KORIL_FILESYSTEM_H
 #define KORIL_FILESYSTEM_H
 
+/// @file
+/// The whole library in one include.
+
 #include <koril/filesystem/DirectoryIterator.h>
 #include <koril/filesystem/FileLock.h>
 #include <koril/filesystem/FileStatus.h>
