@@ -1,0 +1,275 @@
+#include "RegexMatcher.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace koril::filesystem::detail {
+
+namespace {
+
+struct Capture {
+    std::size_t first = 0;
+    std::size_t second = 0;
+    bool matched = false;
+};
+
+// How often, in a row and at one position, the current path has entered a Repeat's body.
+struct RepeatVisit {
+    std::size_t position = 0;
+    int count = 0;
+};
+
+// What a search does on failure, newest first: undo a change, or resume at a choice point.
+struct Undo {
+    enum class Kind {
+        Resume,     // resume at `state` and `position`
+        LazyRepeat, // then try the body of the lazy Repeat `state` at `position`
+        GroupStart, // restore the start of group `index`
+        Group,      // restore group `index`
+        Visit,      // restore the visits of Repeat `index`
+        Lookahead,  // the search of the lookahead `state`, started at `position`, failed
+    };
+    Kind kind = Kind::Resume;
+    std::int32_t state = -1;
+    std::size_t position = 0;
+    std::size_t index = 0;
+    Capture capture;
+    RepeatVisit visit;
+};
+
+// What a lookahead's search replaces, restored when the search ends.
+struct Context {
+    std::vector<Capture> captures;
+    std::vector<RepeatVisit> visits;
+    std::size_t begin = 0;
+    bool prefix = false;
+};
+
+// Depth-first search in the standard engine's order, with its rules: a Repeat's body is entered
+// at most twice in a row at one position; a back-reference to a group that has not matched
+// fails; a group keeps what it captured in earlier passes of a loop; a lookahead searches on
+// its own from where it stands (so `^` holds there and `\b` does not look before it), and what
+// its first match captured stays captured even when the search backs out of the lookahead.
+class Backtracking {
+public:
+    Backtracking(RegexProgram const& program, std::wstring_view subject)
+        : program_(program), subject_(subject) {
+        context_.captures.resize(program.groupCount);
+        context_.visits.resize(program.repeatCount);
+    }
+
+    bool run();
+
+private:
+    bool enterBody(RegexState const& repeat, std::size_t position);
+    bool backtrack(std::int32_t& state, std::size_t& position);
+    void finishLookahead(std::int32_t& state, std::size_t& position);
+
+    RegexProgram const& program_;
+    std::wstring_view subject_;
+    Context context_;
+    std::vector<Context> outer_;
+    std::vector<Undo> undo_;
+};
+
+bool Backtracking::enterBody(RegexState const& repeat, std::size_t position) {
+    RepeatVisit& visit = context_.visits[static_cast<std::size_t>(repeat.index)];
+    if (visit.count != 0 && visit.position == position && visit.count >= 2)
+        return false;
+    Undo undo;
+    undo.kind = Undo::Kind::Visit;
+    undo.index = static_cast<std::size_t>(repeat.index);
+    undo.visit = visit;
+    undo_.push_back(undo);
+    if (visit.count == 0 || visit.position != position)
+        visit = {position, 1};
+    else
+        ++visit.count;
+    return true;
+}
+
+// Undoes the newest changes up to the newest choice point and resumes there; false when none
+// is left.
+bool Backtracking::backtrack(std::int32_t& state, std::size_t& position) {
+    while (!undo_.empty()) {
+        Undo const undo = undo_.back();
+        undo_.pop_back();
+        switch (undo.kind) {
+        case Undo::Kind::Resume:
+            state = undo.state;
+            position = undo.position;
+            return true;
+        case Undo::Kind::LazyRepeat: {
+            RegexState const& repeat = program_.states[static_cast<std::size_t>(undo.state)];
+            if (enterBody(repeat, undo.position)) {
+                state = repeat.alt;
+                position = undo.position;
+                return true;
+            }
+            break;
+        }
+        case Undo::Kind::GroupStart:
+            context_.captures[undo.index].first = undo.capture.first;
+            break;
+        case Undo::Kind::Group:
+            context_.captures[undo.index] = undo.capture;
+            break;
+        case Undo::Kind::Visit:
+            context_.visits[undo.index] = undo.visit;
+            break;
+        case Undo::Kind::Lookahead: {
+            context_ = std::move(outer_.back());
+            outer_.pop_back();
+            RegexState const& lookahead = program_.states[static_cast<std::size_t>(undo.state)];
+            if (lookahead.negated) {
+                state = lookahead.next;
+                position = undo.position;
+                return true;
+            }
+            break;
+        }
+        }
+    }
+    return false;
+}
+
+// The lookahead's body matched: drop its choice points, keep what it captured.
+void Backtracking::finishLookahead(std::int32_t& state, std::size_t& position) {
+    while (undo_.back().kind != Undo::Kind::Lookahead)
+        undo_.pop_back();
+    Undo const undo = undo_.back();
+    undo_.pop_back();
+    std::vector<Capture> const captured = std::move(context_.captures);
+    context_ = std::move(outer_.back());
+    outer_.pop_back();
+    for (std::size_t group = 0; group < captured.size(); ++group)
+        if (captured[group].matched)
+            context_.captures[group] = captured[group];
+    RegexState const& lookahead = program_.states[static_cast<std::size_t>(undo.state)];
+    state = lookahead.negated ? -1 : lookahead.next;
+    position = undo.position;
+}
+
+bool Backtracking::run() {
+    std::int32_t id = program_.start;
+    std::size_t position = 0;
+    for (;;) {
+        if (id < 0) {
+            if (!backtrack(id, position))
+                return false;
+            continue;
+        }
+        RegexState const& state = program_.states[static_cast<std::size_t>(id)];
+        switch (state.op) {
+        case RegexOp::Unit:
+        case RegexOp::AnyUnit:
+        case RegexOp::Bracket:
+            if (position < subject_.size() && takesUnit(program_, state, subject_[position])) {
+                ++position;
+                id = state.next;
+            } else {
+                id = -1;
+            }
+            break;
+        case RegexOp::Backreference: {
+            Capture const& capture = context_.captures[static_cast<std::size_t>(state.index)];
+            std::size_t const length = capture.second - capture.first;
+            if (!capture.matched || capture.first > capture.second ||
+                length > subject_.size() - position ||
+                subject_.substr(capture.first, length) != subject_.substr(position, length)) {
+                id = -1;
+            } else {
+                position += length;
+                id = state.next;
+            }
+            break;
+        }
+        case RegexOp::LineBegin:
+            id = position == context_.begin ? state.next : -1;
+            break;
+        case RegexOp::LineEnd:
+            id = position == subject_.size() ? state.next : -1;
+            break;
+        case RegexOp::WordBoundary:
+            id = isWordBoundary(program_, subject_, context_.begin, position) != state.negated
+                     ? state.next
+                     : -1;
+            break;
+        case RegexOp::GroupBegin: {
+            Undo undo;
+            undo.kind = Undo::Kind::GroupStart;
+            undo.index = static_cast<std::size_t>(state.index);
+            undo.capture = context_.captures[undo.index];
+            undo_.push_back(undo);
+            context_.captures[undo.index].first = position;
+            id = state.next;
+            break;
+        }
+        case RegexOp::GroupEnd: {
+            Undo undo;
+            undo.kind = Undo::Kind::Group;
+            undo.index = static_cast<std::size_t>(state.index);
+            undo.capture = context_.captures[undo.index];
+            undo_.push_back(undo);
+            Capture& capture = context_.captures[undo.index];
+            capture.second = position;
+            capture.matched = true;
+            id = state.next;
+            break;
+        }
+        case RegexOp::Alternative: {
+            Undo undo;
+            undo.kind = Undo::Kind::Resume;
+            undo.state = state.next;
+            undo.position = position;
+            undo_.push_back(undo);
+            id = state.alt;
+            break;
+        }
+        case RegexOp::Repeat: {
+            Undo undo;
+            undo.kind = state.negated ? Undo::Kind::LazyRepeat : Undo::Kind::Resume;
+            undo.state = state.negated ? id : state.next;
+            undo.position = position;
+            undo_.push_back(undo);
+            if (state.negated)
+                id = state.next;
+            else
+                id = enterBody(state, position) ? state.alt : -1;
+            break;
+        }
+        case RegexOp::Lookahead: {
+            Undo undo;
+            undo.kind = Undo::Kind::Lookahead;
+            undo.state = id;
+            undo.position = position;
+            undo_.push_back(undo);
+            outer_.push_back(context_);
+            context_.visits.assign(program_.repeatCount, RepeatVisit());
+            context_.begin = position;
+            context_.prefix = true;
+            id = state.alt;
+            break;
+        }
+        case RegexOp::Accept:
+            if (context_.prefix)
+                finishLookahead(id, position);
+            else if (position == subject_.size())
+                return true;
+            else
+                id = -1;
+            break;
+        default:
+            id = state.next;
+            break;
+        }
+    }
+}
+
+} // namespace
+
+bool matchByBacktracking(RegexProgram const& program, std::wstring_view subject) {
+    return Backtracking(program, subject).run();
+}
+
+} // namespace koril::filesystem::detail
