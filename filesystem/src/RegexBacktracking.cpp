@@ -56,6 +56,7 @@ public:
         : program_(program), subject_(subject) {
         context_.captures.resize(program.groupCount);
         context_.visits.resize(program.repeatCount);
+        undo_.reserve(64);
     }
 
     bool run();

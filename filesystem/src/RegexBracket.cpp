@@ -43,35 +43,42 @@ std::wstring RegexBracket::addCollatingElement(RegexTraits const& traits,
     return element;
 }
 
-void RegexBracket::finish(RegexTraits const& traits) {
+void RegexBracket::finish() {
     std::sort(units_.begin(), units_.end());
     units_.erase(std::unique(units_.begin(), units_.end()), units_.end());
-    for (unsigned long unit = 0; unit < asciiCount; ++unit)
-        ascii_[unit] = evaluate(traits, static_cast<wchar_t>(unit));
+    for (wchar_t const unit : units_)
+        if (static_cast<unsigned long>(unit) < asciiCount)
+            ascii_[static_cast<unsigned long>(unit)] = true;
+    for (auto const& range : ranges_)
+        for (long unit = std::max<long>(range.first, 0);
+             unit <= range.second && unit < static_cast<long>(asciiCount); ++unit)
+            ascii_[static_cast<unsigned long>(unit)] = true;
+    usesTraits_ = classes_ != RegexTraits::char_class_type() || !negatedClasses_.empty() ||
+                  !equivalenceKeys_.empty();
 }
 
-// The order of the tests does not change the answer, only its cost: the cheap ones come first.
-bool RegexBracket::evaluate(RegexTraits const& traits, wchar_t unit) const {
-    auto const inSet = [&] {
-        if (std::binary_search(units_.begin(), units_.end(), unit))
+bool RegexBracket::isListed(wchar_t unit) const {
+    if (std::binary_search(units_.begin(), units_.end(), unit))
+        return true;
+    for (auto const& range : ranges_)
+        if (range.first <= unit && unit <= range.second)
             return true;
-        for (auto const& range : ranges_)
-            if (range.first <= unit && unit <= range.second)
-                return true;
-        if (classes_ != RegexTraits::char_class_type() && traits.isctype(unit, classes_))
+    return false;
+}
+
+bool RegexBracket::isInClasses(RegexTraits const& traits, wchar_t unit) const {
+    if (classes_ != RegexTraits::char_class_type() && traits.isctype(unit, classes_))
+        return true;
+    if (!equivalenceKeys_.empty()) {
+        std::wstring const key = traits.transform_primary(&unit, &unit + 1);
+        if (std::find(equivalenceKeys_.begin(), equivalenceKeys_.end(), key) !=
+            equivalenceKeys_.end())
             return true;
-        if (!equivalenceKeys_.empty()) {
-            std::wstring const key = traits.transform_primary(&unit, &unit + 1);
-            if (std::find(equivalenceKeys_.begin(), equivalenceKeys_.end(), key) !=
-                equivalenceKeys_.end())
-                return true;
-        }
-        for (auto const& mask : negatedClasses_)
-            if (!traits.isctype(unit, mask))
-                return true;
-        return false;
-    };
-    return inSet() != negated_;
+    }
+    for (auto const& mask : negatedClasses_)
+        if (!traits.isctype(unit, mask))
+            return true;
+    return false;
 }
 
 } // namespace koril::filesystem::detail

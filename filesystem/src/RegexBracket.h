@@ -30,19 +30,19 @@ public:
     std::wstring addCollatingElement(RegexTraits const& traits, std::wstring const& name);
 
     // Settles the set; `matches` may be called from then on.
-    void finish(RegexTraits const& traits);
+    void finish();
 
     bool matches(RegexTraits const& traits, wchar_t unit) const {
         auto const index = static_cast<unsigned long>(unit);
-        if (index < asciiCount)
-            return ascii_[index];
-        return evaluate(traits, unit);
+        bool const listed = index < asciiCount ? ascii_[index] : isListed(unit);
+        return (listed || (usesTraits_ && isInClasses(traits, unit))) != negated_;
     }
 
 private:
     static constexpr unsigned long asciiCount = 128;
 
-    bool evaluate(RegexTraits const& traits, wchar_t unit) const;
+    bool isListed(wchar_t unit) const;
+    bool isInClasses(RegexTraits const& traits, wchar_t unit) const;
 
     bool negated_;
     std::vector<wchar_t> units_;
@@ -50,6 +50,9 @@ private:
     RegexTraits::char_class_type classes_{};
     std::vector<RegexTraits::char_class_type> negatedClasses_;
     std::vector<std::wstring> equivalenceKeys_;
+    bool usesTraits_ = false;
+    // Which ASCII units `units_` and `ranges_` hold; classes are asked of the traits each time,
+    // as the standard engine does, which keeps compiling cheap.
     std::bitset<asciiCount> ascii_;
 };
 

@@ -47,7 +47,9 @@ struct OpenGroup {
 // expression weighs on the call stack.
 class Compiler {
 public:
-    explicit Compiler(std::wstring const& expression) : scanner_(expression) {}
+    explicit Compiler(std::wstring const& expression) : scanner_(expression) {
+        program_.states.reserve(expression.size() + 8);
+    }
 
     RegexProgram compile();
 
@@ -66,6 +68,7 @@ private:
     Sequence clone(Sequence const& sequence);
 
     bool accept(RegexToken token);
+    int digitValue(wchar_t unit, int radix) const;
     long integerValue(int radix) const;
     bool acceptUnit(wchar_t& unit);
 
@@ -84,6 +87,8 @@ private:
     RegexProgram program_;
     std::vector<std::size_t> openGroupNumbers_;
     std::vector<std::int32_t> cloneMap_;
+    std::vector<std::int32_t> clonePending_;
+    std::vector<std::int32_t> cloneCopied_;
 };
 
 std::int32_t Compiler::insert(RegexState state) {
@@ -101,10 +106,22 @@ bool Compiler::accept(RegexToken token) {
     return true;
 }
 
+// The traits parse each digit with a string stream; ASCII digits, by far the most common, have
+// the same values in every locale.
+int Compiler::digitValue(wchar_t unit, int radix) const {
+    if (unit >= L'0' && unit <= L'9')
+        return unit - L'0';
+    if (radix == 16 && unit >= L'a' && unit <= L'f')
+        return unit - L'a' + 10;
+    if (radix == 16 && unit >= L'A' && unit <= L'F')
+        return unit - L'A' + 10;
+    return program_.traits.value(unit, radix);
+}
+
 long Compiler::integerValue(int radix) const {
     long value = 0;
     for (wchar_t const unit : value_) {
-        value = value * radix + program_.traits.value(unit, radix);
+        value = value * radix + digitValue(unit, radix);
         value = std::clamp(value, -kCountCeiling, kCountCeiling);
     }
     return value;
@@ -127,8 +144,10 @@ bool Compiler::acceptUnit(wchar_t& unit) {
 Sequence Compiler::clone(Sequence const& sequence) {
     if (cloneMap_.size() < program_.states.size())
         cloneMap_.resize(program_.states.size(), -1);
-    std::vector<std::int32_t> pending{sequence.start};
-    std::vector<std::int32_t> copied;
+    std::vector<std::int32_t>& pending = clonePending_;
+    std::vector<std::int32_t>& copied = cloneCopied_;
+    pending.assign(1, sequence.start);
+    copied.clear();
     while (!pending.empty()) {
         std::int32_t const original = pending.back();
         pending.pop_back();
@@ -159,8 +178,6 @@ Sequence Compiler::clone(Sequence const& sequence) {
 }
 
 RegexProgram Compiler::compile() {
-    static wchar_t const word[] = L"w";
-    program_.wordClass = program_.traits.lookup_classname(word, word + 1);
     scanner_.advance();
     RegexState begin;
     begin.op = RegexOp::GroupBegin;
@@ -235,6 +252,7 @@ RegexProgram Compiler::compile() {
             program_.hasBackreferences = true;
     }
     program_.repeatCount = static_cast<std::size_t>(repeats);
+    program_.followSets = computeFollowSets(program_);
     return std::move(program_);
 }
 
@@ -265,6 +283,11 @@ bool Compiler::parseTerm(OpenGroup& group) {
                    : token == RegexToken::LineEnd ? RegexOp::LineEnd
                                                   : RegexOp::WordBoundary;
         state.negated = token == RegexToken::WordBoundary && value_[0] == L'n';
+        if (token == RegexToken::WordBoundary &&
+            program_.wordClass == RegexTraits::char_class_type()) {
+            static wchar_t const word[] = L"w";
+            program_.wordClass = program_.traits.lookup_classname(word, word + 1);
+        }
         startTerm(group, single(insert(state)), false);
         return true;
     }
@@ -399,7 +422,7 @@ void Compiler::quantifyByInterval(OpenGroup& group) {
 }
 
 Sequence Compiler::insertBracket(RegexBracket bracket) {
-    bracket.finish(program_.traits);
+    bracket.finish();
     RegexState state;
     state.op = RegexOp::Bracket;
     state.index = static_cast<std::int32_t>(program_.brackets.size());

@@ -18,9 +18,14 @@ namespace koril::filesystem::detail {
 // the call stack.
 bool matchByReachability(RegexProgram const& program, std::wstring_view subject);
 bool matchByBacktracking(RegexProgram const& program, std::wstring_view subject);
+// The same answer as `matchByReachability`, with the sets of live states held in one word; for
+// the programs that have follow sets.
+bool matchByFollowSets(RegexProgram const& program, std::wstring_view subject);
 
 // Whether the whole of `subject` matches, as `std::regex_match` with default flags answers.
 inline bool matchRegex(RegexProgram const& program, std::wstring_view subject) {
+    if (program.followSets)
+        return matchByFollowSets(program, subject);
     return program.hasBackreferences ? matchByBacktracking(program, subject)
                                      : matchByReachability(program, subject);
 }

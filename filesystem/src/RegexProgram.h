@@ -4,6 +4,7 @@
 #include "RegexBracket.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,17 @@ struct RegexState {
     }
 };
 
+// For an expression whose ways from one unit to the next depend on nothing but the expression
+// (no anchor, word boundary, lookahead or back-reference) and that has at most 64 states that
+// consume a unit: for each such state, the ones that may consume the next unit.
+struct RegexFollowSets {
+    std::vector<std::int32_t> consumers; // state ids, by bit
+    std::vector<std::uint64_t> follow;   // by bit
+    std::uint64_t first = 0;             // the consumers that may take the first unit
+    std::uint64_t last = 0;              // the consumers after which the expression may end
+    bool acceptsEmpty = false;
+};
+
 // A compiled ECMAScript expression: a graph of states in which every cycle passes a Repeat.
 struct RegexProgram {
     std::vector<RegexState> states;
@@ -49,6 +61,7 @@ struct RegexProgram {
     std::size_t groupCount = 0;  // group 0, the whole match, included
     std::size_t repeatCount = 0; // Repeat states, numbered in `index`
     bool hasBackreferences = false;
+    std::optional<RegexFollowSets> followSets;
 
     bool isWordUnit(wchar_t unit) const { return traits.isctype(unit, wordClass); }
 };
@@ -56,6 +69,9 @@ struct RegexProgram {
 // Compiles `expression` with the grammar and the limits of the standard library's ECMAScript
 // `std::wregex`: what it refuses raises `std::regex_error` with the same code.
 RegexProgram compileRegex(std::wstring const& expression);
+
+// The follow sets of `program`, when it qualifies for them.
+std::optional<RegexFollowSets> computeFollowSets(RegexProgram const& program);
 
 } // namespace koril::filesystem::detail
 

@@ -306,6 +306,11 @@ TEST(RegexEngine, RefusesTheSameExpressionsAsTooLarge) {
         std::wstring const wide(expression, expression + std::strlen(expression));
         EXPECT_EQ(compileCode(wide), standardCode(wide)) << expression;
     }
+    // The standard compiler's count overflows here (its behaviour is undefined); it cannot be
+    // built within the limit.
+    EXPECT_EQ(compileCode(L"x{99999999999999999999}"), std::regex_constants::error_space);
+    EXPECT_EQ(compileCode(L"x{0,99999999999999999999}"), std::regex_constants::error_space);
+    EXPECT_EQ(compileCode(L"x{99999999999999999999,1}"), std::regex_constants::error_badbrace);
 }
 
 // What the standard engine does recursively (and so only as deep as a stack allows), the
