@@ -21,17 +21,22 @@ struct Closure {
 } // namespace
 
 std::optional<RegexFollowSets> computeFollowSets(RegexProgram const& program) {
-    std::vector<std::int32_t> bitOf(program.states.size(), -1);
-    std::vector<bool> seen(program.states.size(), false);
+    constexpr std::int32_t unseen = -2;
+    constexpr std::int32_t noBit = -1;
+    // For each state: unseen, seen without a bit, or its consumer's bit; later reused as the
+    // closure marks.
+    std::vector<std::int32_t> bitOf(program.states.size(), unseen);
     RegexFollowSets sets;
-    std::vector<std::int32_t> pending{program.start};
+    std::vector<std::int32_t> pending;
+    pending.reserve(32);
+    pending.push_back(program.start);
     std::size_t reachable = 0;
     while (!pending.empty()) {
         std::int32_t const id = pending.back();
         pending.pop_back();
-        if (id < 0 || seen[static_cast<std::size_t>(id)])
+        if (id < 0 || bitOf[static_cast<std::size_t>(id)] != unseen)
             continue;
-        seen[static_cast<std::size_t>(id)] = true;
+        bitOf[static_cast<std::size_t>(id)] = noBit;
         RegexState const& state = program.states[static_cast<std::size_t>(id)];
         switch (state.op) {
         case RegexOp::LineBegin:
@@ -56,8 +61,8 @@ std::optional<RegexFollowSets> computeFollowSets(RegexProgram const& program) {
             pending.push_back(state.alt);
     }
 
-    std::vector<std::uint64_t> visited(program.states.size(), 0);
-    std::uint64_t stamp = 0;
+    std::vector<std::uint32_t> visited(program.states.size(), 0);
+    std::uint32_t stamp = 0;
     auto const close = [&](std::int32_t from) {
         Closure closure;
         ++stamp;
@@ -86,6 +91,7 @@ std::optional<RegexFollowSets> computeFollowSets(RegexProgram const& program) {
 
     Closure const start = close(program.start);
     sets.first = start.consumers;
+    sets.follow.reserve(sets.consumers.size());
     sets.acceptsEmpty = start.accepts;
     for (std::size_t bit = 0; bit < sets.consumers.size(); ++bit) {
         Closure const after =

@@ -90,9 +90,11 @@ TEST(RegexEngine, AgreesOnTheStandardEnginesRules) {
         "a(?=\\bb)b",        // and `\b` does not look before it
         "(?:(?=(a))x|a)\\1", // a lookahead's captures survive backing out of it
         "(?!(a))\\1",
-        "(a)|b\\1",      // a back-reference to a group that did not match fails
-        "(?:(a)|b)+\\1", // a group keeps its capture from an earlier pass
-        "(?:()|a)*\\1",  // the body of a loop runs at most twice at one position
+        "(a)|b\\1",             // a back-reference to a group that did not match fails
+        "(?:(a)|b)+\\1",        // a group keeps its capture from an earlier pass
+        "(?:(a|)|()\\1)*\\2b?", // a loop's body runs twice, not once, at one position
+        "(?:()|\\1(\\1?))*\\2b?",
+        "(?:()|a)*\\1",
         "(a*)*\\1",
         "(a*)+\\1",
         "(?:(a)|())*\\1\\2",
