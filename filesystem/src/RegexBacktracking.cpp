@@ -24,17 +24,15 @@ struct Undo {
     enum class Kind {
         Resume,     // resume at `state` and `position`
         LazyRepeat, // then try the body of the lazy Repeat `state` at `position`
-        GroupStart, // restore the start of group `index`
-        Group,      // restore group `index`
-        Visit,      // restore the visits of Repeat `index`
+        GroupStart, // restore the start of group `state`
+        Group,      // restore group `state`
+        Visit,      // restore the visits of Repeat `state` (kept in `saved`'s first two fields)
         Lookahead,  // the search of the lookahead `state`, started at `position`, failed
     };
     Kind kind = Kind::Resume;
     std::int32_t state = -1;
     std::size_t position = 0;
-    std::size_t index = 0;
-    Capture capture;
-    RepeatVisit visit;
+    Capture saved;
 };
 
 // What a lookahead's search replaces, restored when the search ends.
@@ -79,8 +77,9 @@ bool Backtracking::enterBody(RegexState const& repeat, std::size_t position) {
         return false;
     Undo undo;
     undo.kind = Undo::Kind::Visit;
-    undo.index = static_cast<std::size_t>(repeat.index);
-    undo.visit = visit;
+    undo.state = repeat.index;
+    undo.saved.first = visit.position;
+    undo.saved.second = static_cast<std::size_t>(visit.count);
     undo_.push_back(undo);
     if (visit.count == 0 || visit.position != position)
         visit = {position, 1};
@@ -110,13 +109,14 @@ bool Backtracking::backtrack(std::int32_t& state, std::size_t& position) {
             break;
         }
         case Undo::Kind::GroupStart:
-            context_.captures[undo.index].first = undo.capture.first;
+            context_.captures[static_cast<std::size_t>(undo.state)].first = undo.saved.first;
             break;
         case Undo::Kind::Group:
-            context_.captures[undo.index] = undo.capture;
+            context_.captures[static_cast<std::size_t>(undo.state)] = undo.saved;
             break;
         case Undo::Kind::Visit:
-            context_.visits[undo.index] = undo.visit;
+            context_.visits[static_cast<std::size_t>(undo.state)] = {
+                undo.saved.first, static_cast<int>(undo.saved.second)};
             break;
         case Undo::Kind::Lookahead: {
             context_ = std::move(outer_.back());
@@ -199,20 +199,21 @@ bool Backtracking::run() {
         case RegexOp::GroupBegin: {
             Undo undo;
             undo.kind = Undo::Kind::GroupStart;
-            undo.index = static_cast<std::size_t>(state.index);
-            undo.capture = context_.captures[undo.index];
+            undo.state = state.index;
+            Capture& capture = context_.captures[static_cast<std::size_t>(state.index)];
+            undo.saved = capture;
             undo_.push_back(undo);
-            context_.captures[undo.index].first = position;
+            capture.first = position;
             id = state.next;
             break;
         }
         case RegexOp::GroupEnd: {
             Undo undo;
             undo.kind = Undo::Kind::Group;
-            undo.index = static_cast<std::size_t>(state.index);
-            undo.capture = context_.captures[undo.index];
+            undo.state = state.index;
+            Capture& capture = context_.captures[static_cast<std::size_t>(state.index)];
+            undo.saved = capture;
             undo_.push_back(undo);
-            Capture& capture = context_.captures[undo.index];
             capture.second = position;
             capture.matched = true;
             id = state.next;

@@ -10,9 +10,9 @@ namespace koril::filesystem::detail {
 // The standard engine searches depth-first, in the order that the expression gives, and
 // answers as soon as one path reaches the end of the expression at the end of the subject.
 // Without back-references no path's captures matter, and neither does the order: the answer
-// is whether such a path exists, which `matchByReachability` finds in time linear in the
-// subject. Back-references make the answer depend on what each path captured, and
-// `matchByBacktracking` follows the standard engine's search path for path.
+// is whether such a path exists, which `matchByReachability` finds in time proportional to the
+// subject's length times the expression's size. Back-references make the answer depend on what each
+// path captured, and `matchByBacktracking` follows the standard engine's search path for path.
 
 // Both run on heap stacks: neither the subject's length nor the expression's nesting weighs on
 // the call stack.
@@ -30,7 +30,7 @@ inline bool matchRegex(RegexProgram const& program, std::wstring_view subject) {
                                      : matchByReachability(program, subject);
 }
 
-// Whether the state at `id`, which consumes one unit, takes `unit`.
+// Whether `state`, one that consumes a unit, takes `unit`.
 inline bool takesUnit(RegexProgram const& program, RegexState const& state, wchar_t unit) {
     switch (state.op) {
     case RegexOp::Unit:

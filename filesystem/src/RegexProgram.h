@@ -22,9 +22,10 @@ enum class RegexOp : std::uint8_t {
     GroupBegin,    // start of capture group `index`
     GroupEnd,      // end of capture group `index`
     Alternative,   // try `alt`, then `next`
-    Repeat,        // one more pass through the body at `alt`, or leave by `next`; `negated`: lazy
+    Repeat,        // another pass through the body at `alt`, or leave by `next`; `negated`: lazy;
+                   // `index` numbers the Repeats
     Accept,        // end of the expression, or of a lookahead body
-    Dummy,         // a junction; no link points to one once the program is built
+    Dummy,         // a junction while compiling; the finished program links past every one
 };
 
 struct RegexState {

@@ -39,6 +39,7 @@ void RegexScanner::scanNormal() {
     static char const specials[] = "^$\\.*+?()[]{}|";
     wchar_t const unit = *next_++;
     char const narrowed = ctype_.narrow(unit, ' ');
+    // NUL is an ordinary unit, though `strchr` would find it in any string.
     if (unit == 0 || narrowed == '\0' || std::strchr(specials, narrowed) == nullptr) {
         token_ = RegexToken::Unit;
         value_.assign(1, unit);

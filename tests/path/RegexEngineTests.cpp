@@ -290,6 +290,10 @@ TEST(RegexEngine, AgreesWithTheStandardEngineOnRandomExpressions) {
             matched += answer ? 1 : 0;
         }
     }
+    RecordProperty("compiled", compiled);
+    RecordProperty("refused", refused);
+    RecordProperty("subjects", compared);
+    RecordProperty("matched", matched);
     // The grammar must keep producing both outcomes in fair numbers.
     EXPECT_GT(compiled, 5000);
     EXPECT_GT(refused, 2000);
