@@ -14,10 +14,6 @@ namespace {
 // refused with the same code.
 constexpr std::size_t kStateLimit = 100000;
 
-// Counts beyond this cannot be built within the state limit; they saturate instead of
-// overflowing (the standard compiler's arithmetic overflows on such digit runs).
-constexpr long kCountCeiling = std::numeric_limits<long>::max() / 32;
-
 [[noreturn]] void fail(std::regex_constants::error_type code) {
     throw std::regex_error(code);
 }
@@ -118,11 +114,14 @@ int Compiler::digitValue(wchar_t unit, int radix) const {
     return program_.traits.value(unit, radix);
 }
 
+// A number too large for `long` overflows in the standard compiler; here it becomes the largest
+// `long`, which no group number reaches and no count can be built up to.
 long Compiler::integerValue(int radix) const {
     long value = 0;
     for (wchar_t const unit : value_) {
-        value = value * radix + digitValue(unit, radix);
-        value = std::clamp(value, -kCountCeiling, kCountCeiling);
+        if (__builtin_mul_overflow(value, radix, &value) ||
+            __builtin_add_overflow(value, digitValue(unit, radix), &value))
+            return std::numeric_limits<long>::max();
     }
     return value;
 }
@@ -384,10 +383,10 @@ void Compiler::quantifyByInterval(OpenGroup& group) {
     bool unbounded = false;
     long optional = 0;
     if (accept(RegexToken::Comma)) {
-        if (accept(RegexToken::Count))
-            optional = integerValue(10) - minimum;
-        else
+        if (!accept(RegexToken::Count))
             unbounded = true;
+        else if (__builtin_sub_overflow(integerValue(10), minimum, &optional))
+            optional = std::numeric_limits<long>::max();
     }
     if (!accept(RegexToken::IntervalEnd))
         fail(std::regex_constants::error_brace);
