@@ -27,6 +27,7 @@ struct Undo {
         GroupStart, // restore the start of group `state`
         Group,      // restore group `state`
         Visit,      // restore the visits of Repeat `state` (kept in `saved`'s first two fields)
+        GreedyPass, // restore them as for Visit, then leave the greedy Repeat `state` at `position`
         Lookahead,  // the search of the lookahead `state`, started at `position`, failed
     };
     Kind kind = Kind::Resume;
@@ -60,7 +61,13 @@ public:
     bool run();
 
 private:
-    bool enterBody(RegexState const& repeat, std::size_t position);
+    bool enterBody(RegexState const& repeat, std::int32_t id, std::size_t position,
+                   Undo::Kind kind);
+    void restoreVisits(Undo const& undo) {
+        RegexState const& repeat = program_.states[static_cast<std::size_t>(undo.state)];
+        context_.visits[static_cast<std::size_t>(repeat.index)] = {
+            undo.saved.first, static_cast<int>(undo.saved.second)};
+    }
     bool backtrack(std::int32_t& state, std::size_t& position);
     void finishLookahead(std::int32_t& state, std::size_t& position);
 
@@ -71,13 +78,16 @@ private:
     std::vector<Undo> undo_;
 };
 
-bool Backtracking::enterBody(RegexState const& repeat, std::size_t position) {
+// Records the pass for undoing, as `kind`, and counts it; false when the pass is refused.
+bool Backtracking::enterBody(RegexState const& repeat, std::int32_t id, std::size_t position,
+                             Undo::Kind kind) {
     RepeatVisit& visit = context_.visits[static_cast<std::size_t>(repeat.index)];
     if (visit.count != 0 && visit.position == position && visit.count >= 2)
         return false;
     Undo undo;
-    undo.kind = Undo::Kind::Visit;
-    undo.state = repeat.index;
+    undo.kind = kind;
+    undo.state = id;
+    undo.position = position;
     undo.saved.first = visit.position;
     undo.saved.second = static_cast<std::size_t>(visit.count);
     undo_.push_back(undo);
@@ -101,7 +111,7 @@ bool Backtracking::backtrack(std::int32_t& state, std::size_t& position) {
             return true;
         case Undo::Kind::LazyRepeat: {
             RegexState const& repeat = program_.states[static_cast<std::size_t>(undo.state)];
-            if (enterBody(repeat, undo.position)) {
+            if (enterBody(repeat, undo.state, undo.position, Undo::Kind::Visit)) {
                 state = repeat.alt;
                 position = undo.position;
                 return true;
@@ -115,9 +125,13 @@ bool Backtracking::backtrack(std::int32_t& state, std::size_t& position) {
             context_.captures[static_cast<std::size_t>(undo.state)] = undo.saved;
             break;
         case Undo::Kind::Visit:
-            context_.visits[static_cast<std::size_t>(undo.state)] = {
-                undo.saved.first, static_cast<int>(undo.saved.second)};
+            restoreVisits(undo);
             break;
+        case Undo::Kind::GreedyPass:
+            restoreVisits(undo);
+            state = program_.states[static_cast<std::size_t>(undo.state)].next;
+            position = undo.position;
+            return true;
         case Undo::Kind::Lookahead: {
             context_ = std::move(outer_.back());
             outer_.pop_back();
@@ -229,15 +243,19 @@ bool Backtracking::run() {
             break;
         }
         case RegexOp::Repeat: {
+            // Greedy: the body, then on failure the exit (at once when the body is refused).
+            // Lazy: the exit, then on failure the body.
+            if (!state.negated) {
+                id =
+                    enterBody(state, id, position, Undo::Kind::GreedyPass) ? state.alt : state.next;
+                break;
+            }
             Undo undo;
-            undo.kind = state.negated ? Undo::Kind::LazyRepeat : Undo::Kind::Resume;
-            undo.state = state.negated ? id : state.next;
+            undo.kind = Undo::Kind::LazyRepeat;
+            undo.state = id;
             undo.position = position;
             undo_.push_back(undo);
-            if (state.negated)
-                id = state.next;
-            else
-                id = enterBody(state, position) ? state.alt : -1;
+            id = state.next;
             break;
         }
         case RegexOp::Lookahead: {
