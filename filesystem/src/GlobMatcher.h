@@ -1,11 +1,13 @@
 #ifndef KORIL_FILESYSTEM_SRC_GLOBMATCHER_H
 #define KORIL_FILESYSTEM_SRC_GLOBMATCHER_H
 
+#include "RegexProgram.h"
+
 #include <koril/filesystem/Path.h>
 
 #include <optional>
-#include <regex>
 #include <string>
+#include <string_view>
 
 namespace koril::filesystem::detail {
 
@@ -16,20 +18,16 @@ public:
     // Throws `std::regex_error` when the rewritten pattern does not compile.
     explicit GlobMatcher(String const& pattern);
 
-    // Whether the whole of `path.string()` matches; false when the engine fails while matching.
+    // Whether the whole of `path.string()` matches.
     bool matches(Path const& path) const;
+    // The same for text already in UTF-16 units.
+    bool matches(std::wstring_view units) const;
 
 private:
-    bool matchesBreadthFirst(std::wstring const& subject) const;
-
     std::wstring units_;
-    bool wildcard_ = false;
-    std::wstring expression_;
-    std::wregex regex_;
-    // The breadth-first form, compiled at the first subject too long for the depth-first engine;
-    // empty after that when the expression has back-references, which only depth-first follows.
-    mutable std::optional<std::wregex> breadthFirst_;
-    mutable bool breadthFirstTried_ = false;
+    // Empty when the pattern is made of wildcards and literals only (`units_` is then matched
+    // without the regular-expression engine).
+    std::optional<RegexProgram> program_;
 };
 
 } // namespace koril::filesystem::detail

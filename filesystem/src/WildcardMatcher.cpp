@@ -38,7 +38,7 @@ bool isWildcardPattern(std::wstring const& pattern) {
 // suffices here too: each literal run is matched at its leftmost place, which leaves the most
 // room to what follows, and a run that holds a line terminator has only one place it can take,
 // since no `*` before it may span a terminator.
-bool matchWildcards(std::wstring const& pattern, std::wstring const& subject) {
+bool matchWildcards(std::wstring const& pattern, std::wstring_view subject) {
     std::size_t const patternLength = pattern.size();
     std::size_t const subjectLength = subject.size();
     constexpr std::size_t none = std::wstring::npos;

@@ -2,6 +2,7 @@
 #define KORIL_FILESYSTEM_SRC_WILDCARDMATCHER_H
 
 #include <string>
+#include <string_view>
 
 namespace koril::filesystem::detail {
 
@@ -14,7 +15,7 @@ bool isWildcardPattern(std::wstring const& pattern);
 // Whether the whole of `subject` matches the expression that `pattern` rewrites to, unit by
 // unit, in linear space and without recursion. As in ECMAScript, "." matches any unit except the
 // line terminators U+000A, U+000D, U+2028 and U+2029, so `*` never spans one.
-bool matchWildcards(std::wstring const& pattern, std::wstring const& subject);
+bool matchWildcards(std::wstring const& pattern, std::wstring_view subject);
 
 } // namespace koril::filesystem::detail
 
