@@ -34,7 +34,7 @@ void label(benchmark::State& state) {
     state.SetLabel(kCases[state.range(0)].pattern);
 }
 
-void BM_GlobRegex(benchmark::State& state) {
+void BM_GlobMatch_Koril(benchmark::State& state) {
     Case const& c = kCases[state.range(0)];
     Path const path(c.name);
     String const pattern(c.pattern);
@@ -42,10 +42,10 @@ void BM_GlobRegex(benchmark::State& state) {
         benchmark::DoNotOptimize(koril::filesystem::matchesGlobPattern(path, pattern));
     label(state);
 }
-BENCHMARK(BM_GlobRegex)->DenseRange(0, 4);
+BENCHMARK(BM_GlobMatch_Koril)->DenseRange(0, 4);
 
 // With the text conversions that `matchesGlobPattern` made before it had an engine of its own.
-void BM_GlobRegexStdWregex(benchmark::State& state) {
+void BM_GlobMatch_StdWregex(benchmark::State& state) {
     Case const& c = kCases[state.range(0)];
     Path const path(c.name);
     String const pattern(c.pattern);
@@ -56,9 +56,9 @@ void BM_GlobRegexStdWregex(benchmark::State& state) {
     }
     label(state);
 }
-BENCHMARK(BM_GlobRegexStdWregex)->DenseRange(0, 4);
+BENCHMARK(BM_GlobMatch_StdWregex)->DenseRange(0, 4);
 
-void BM_GlobRegexMatchOnly(benchmark::State& state) {
+void BM_GlobMatchCompiled_Koril(benchmark::State& state) {
     Case const& c = kCases[state.range(0)];
     std::wstring const name = String(c.name).toWString();
     auto const program = koril::filesystem::detail::compileRegex(c.rewritten);
@@ -66,9 +66,9 @@ void BM_GlobRegexMatchOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(koril::filesystem::detail::matchRegex(program, name));
     label(state);
 }
-BENCHMARK(BM_GlobRegexMatchOnly)->DenseRange(0, 4);
+BENCHMARK(BM_GlobMatchCompiled_Koril)->DenseRange(0, 4);
 
-void BM_GlobRegexMatchOnlyStdWregex(benchmark::State& state) {
+void BM_GlobMatchCompiled_StdWregex(benchmark::State& state) {
     Case const& c = kCases[state.range(0)];
     std::wstring const name = String(c.name).toWString();
     std::wregex const regex(c.rewritten, std::regex_constants::ECMAScript);
@@ -76,15 +76,15 @@ void BM_GlobRegexMatchOnlyStdWregex(benchmark::State& state) {
         benchmark::DoNotOptimize(std::regex_match(name, regex));
     label(state);
 }
-BENCHMARK(BM_GlobRegexMatchOnlyStdWregex)->DenseRange(0, 4);
+BENCHMARK(BM_GlobMatchCompiled_StdWregex)->DenseRange(0, 4);
 
 // The wildcard-only path, which never reaches either engine.
-void BM_GlobWildcard(benchmark::State& state) {
+void BM_GlobMatchWildcards_Koril(benchmark::State& state) {
     Path const path("alpha_report_2024.txt");
     String const pattern("*_????.txt");
     for (auto _ : state)
         benchmark::DoNotOptimize(koril::filesystem::matchesGlobPattern(path, pattern));
 }
-BENCHMARK(BM_GlobWildcard);
+BENCHMARK(BM_GlobMatchWildcards_Koril);
 
 } // namespace

@@ -1,15 +1,15 @@
-// Removing and copying a tree of 10,000 small files in 100 directories, side by side with
-// std::filesystem and with the coreutils commands.
+// Removing and copying whole trees (see `makeTree`) at each scaling size, beside
+// std::filesystem and the coreutils commands. The coreutils commands run through the shell, so
+// their times include starting two processes (about a millisecond here).
+
+#include "BenchSupport.h"
 
 #include <koril/filesystem/Operations.h>
-#include <koril/filesystem/Path.h>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -17,126 +17,77 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace kfs = koril::filesystem;
+using namespace koril::bench;
 
-constexpr int directoryCount = 100;
-constexpr int filesPerDirectory = 100;
-
-// A fresh directory under the temporary directory, removed with everything in it at the end.
-class BenchDirectory {
-public:
-    BenchDirectory() {
-        root_ = fs::temp_directory_path() /
-                ("koril-bench-ops-" + std::to_string(std::random_device()()));
-        fs::create_directories(root_);
-    }
-    BenchDirectory(BenchDirectory const&) = delete;
-    BenchDirectory& operator=(BenchDirectory const&) = delete;
-    ~BenchDirectory() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-
-    fs::path operator/(char const* name) const { return root_ / name; }
-
-private:
-    fs::path root_;
-};
-
-void makeTree(fs::path const& root) {
-    std::string const contents(200, 'x');
-    for (int d = 0; d < directoryCount; ++d) {
-        fs::path const directory = root / ("dir" + std::to_string(d));
-        fs::create_directories(directory);
-        for (int f = 0; f < filesPerDirectory; ++f)
-            std::ofstream(directory / ("file" + std::to_string(f) + ".txt"), std::ios::binary)
-                << contents;
-    }
-}
-
-kfs::Path toKoril(fs::path const& path) {
-    return kfs::Path(path.u8string());
-}
+using TreeOperation = std::function<bool(fs::path const&, fs::path const&)>;
 
 // Times `remove` on a fresh tree per iteration.
-template <typename Remove> void removeTreeBenchmark(benchmark::State& state, Remove remove) {
-    BenchDirectory scratch;
+void removeTree(benchmark::State& state, TreeOperation const& remove) {
+    ScratchDirectory const scratch("koril-bench-remove");
     fs::path const tree = scratch / "tree";
     for (auto _ : state) {
-        state.PauseTiming();
-        makeTree(tree);
-        state.ResumeTiming();
-        if (!remove(tree))
-            state.SkipWithError("the removal failed");
-        state.PauseTiming();
-        if (fs::exists(tree))
-            state.SkipWithError("the tree is still there");
-        state.ResumeTiming();
+        makeTree(tree, state.range(0));
+        timeOnce(state, [&] { return remove(tree, fs::path()) && !fs::exists(tree); });
     }
-    state.SetItemsProcessed(state.iterations() * directoryCount * filesPerDirectory);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 // Times `copy` of one tree into a destination that does not exist yet.
-template <typename Copy> void copyTreeBenchmark(benchmark::State& state, Copy copy) {
-    BenchDirectory scratch;
+void copyTree(benchmark::State& state, TreeOperation const& copy) {
+    ScratchDirectory const scratch("koril-bench-copy");
     fs::path const tree = scratch / "tree";
     fs::path const destination = scratch / "copy";
-    makeTree(tree);
+    makeTree(tree, state.range(0));
+    fs::path const last =
+        destination / ("dir" + std::to_string(state.range(0) / 100 - 1)) / "file99.txt";
     for (auto _ : state) {
-        state.PauseTiming();
         fs::remove_all(destination);
-        state.ResumeTiming();
-        if (!copy(tree, destination))
-            state.SkipWithError("the copy failed");
-        state.PauseTiming();
-        if (!fs::exists(destination / "dir99" / "file99.txt"))
-            state.SkipWithError("the copy is incomplete");
-        state.ResumeTiming();
+        timeOnce(state, [&] { return copy(tree, destination) && fs::exists(last); });
     }
-    state.SetItemsProcessed(state.iterations() * directoryCount * filesPerDirectory);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_RemoveTree_Koril(benchmark::State& state) {
-    removeTreeBenchmark(state, [](fs::path const& tree) { return kfs::removeAll(toKoril(tree)); });
+// Fewer iterations for the larger trees, whose set-up dominates a run.
+void registerAtScale(char const* name, void (*run)(benchmark::State&, TreeOperation const&),
+                     TreeOperation const& operation) {
+    for (long const size : scalingSizes())
+        benchmark::RegisterBenchmark(name, [=](benchmark::State& state) { run(state, operation); })
+            ->Arg(size)
+            ->Iterations(size >= 100000  ? 1
+                         : size >= 10000 ? 3
+                                         : 10)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
 }
-void BM_RemoveTree_StdFilesystem(benchmark::State& state) {
-    removeTreeBenchmark(state, [](fs::path const& tree) { return fs::remove_all(tree) > 0; });
-}
-void BM_CopyTree_Koril(benchmark::State& state) {
-    copyTreeBenchmark(state, [](fs::path const& from, fs::path const& to) {
-        return kfs::copyDirectory(toKoril(from), toKoril(to), true);
+
+int const registered = [] {
+    registerAtScale("BM_RemoveAll_Koril", removeTree, [](fs::path const& tree, fs::path const&) {
+        return kfs::removeAll(toPath(tree));
     });
-}
-void BM_CopyTree_StdFilesystem(benchmark::State& state) {
-    copyTreeBenchmark(state, [](fs::path const& from, fs::path const& to) {
-        std::error_code error;
-        fs::copy(from, to, fs::copy_options::recursive, error);
-        return !error;
-    });
-}
-
-BENCHMARK(BM_RemoveTree_Koril)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RemoveTree_StdFilesystem)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CopyTree_Koril)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CopyTree_StdFilesystem)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-
+    registerAtScale("BM_RemoveAll_StdFilesystemRemoveAll", removeTree,
+                    [](fs::path const& tree, fs::path const&) {
+                        std::error_code error;
+                        return fs::remove_all(tree, error) > 0 && !error;
+                    });
+    registerAtScale("BM_CopyDirectory_Koril", copyTree,
+                    [](fs::path const& from, fs::path const& to) {
+                        return kfs::copyDirectory(toPath(from), toPath(to), true);
+                    });
+    registerAtScale("BM_CopyDirectory_StdFilesystemCopy", copyTree,
+                    [](fs::path const& from, fs::path const& to) {
+                        std::error_code error;
+                        fs::copy(from, to, fs::copy_options::recursive, error);
+                        return !error;
+                    });
 #ifndef _WIN32
-std::string quoted(fs::path const& path) {
-    return "'" + path.string() + "'";
-}
-
-void BM_RemoveTree_RmRf(benchmark::State& state) {
-    removeTreeBenchmark(state, [](fs::path const& tree) {
-        return std::system(("rm -rf " + quoted(tree)).c_str()) == 0;
+    registerAtScale("BM_RemoveAll_RmRf", removeTree, [](fs::path const& tree, fs::path const&) {
+        return runCommand("rm -rf " + shellQuoted(tree));
     });
-}
-void BM_CopyTree_CpR(benchmark::State& state) {
-    copyTreeBenchmark(state, [](fs::path const& from, fs::path const& to) {
-        return std::system(("cp -r " + quoted(from) + " " + quoted(to)).c_str()) == 0;
+    registerAtScale("BM_CopyDirectory_CpR", copyTree, [](fs::path const& from, fs::path const& to) {
+        return runCommand("cp -r " + shellQuoted(from) + " " + shellQuoted(to));
     });
-}
-
-BENCHMARK(BM_RemoveTree_RmRf)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CopyTree_CpR)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 #endif
+    return 0;
+}();
 
 } // namespace

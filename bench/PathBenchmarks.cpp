@@ -62,7 +62,7 @@ Pair const& pairFor(int which) {
 char const* const kInputNames[] = {"ascii", "precomposed", "decomposed", "mixed",
                                    "precomposed-same-case"};
 
-void BM_ComparePaths(benchmark::State& state) {
+void BM_ComparePaths_Koril(benchmark::State& state) {
     Pair const& pair = pairFor(static_cast<int>(state.range(0)));
     Path const left(pair.left);
     Path const right(pair.right);
@@ -73,7 +73,7 @@ void BM_ComparePaths(benchmark::State& state) {
     }
     state.SetLabel(kInputNames[state.range(0)]);
 }
-BENCHMARK(BM_ComparePaths)->DenseRange(0, 4);
+BENCHMARK(BM_ComparePaths_Koril)->DenseRange(0, 4);
 
 #if defined(KORIL_HAVE_ICU)
 std::u16string toUtf16(char const* utf8) {
@@ -81,7 +81,7 @@ std::u16string toUtf16(char const* utf8) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-void BM_IcuCompareIgnoreCase(benchmark::State& state) {
+void BM_ComparePaths_IcuUnormCompare(benchmark::State& state) {
     Pair const& pair = pairFor(static_cast<int>(state.range(0)));
     std::u16string const left = toUtf16(pair.left);
     std::u16string const right = toUtf16(pair.right);
@@ -97,7 +97,7 @@ void BM_IcuCompareIgnoreCase(benchmark::State& state) {
     }
     state.SetLabel(kInputNames[state.range(0)]);
 }
-BENCHMARK(BM_IcuCompareIgnoreCase)->DenseRange(0, 4);
+BENCHMARK(BM_ComparePaths_IcuUnormCompare)->DenseRange(0, 4);
 #endif
 
 int compareAsciiIgnoringCase(std::string const& a, std::string const& b) {
@@ -115,7 +115,7 @@ int compareAsciiIgnoringCase(std::string const& a, std::string const& b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-void BM_PlainAsciiCompareIgnoreCase(benchmark::State& state) {
+void BM_ComparePaths_PlainAsciiLoop(benchmark::State& state) {
     std::string const left = kAscii.left;
     std::string const right = kAscii.right;
     for (auto _ : state) {
@@ -123,29 +123,29 @@ void BM_PlainAsciiCompareIgnoreCase(benchmark::State& state) {
     }
     state.SetLabel("ascii");
 }
-BENCHMARK(BM_PlainAsciiCompareIgnoreCase);
+BENCHMARK(BM_ComparePaths_PlainAsciiLoop);
 
 // Forward slashes, so that std::filesystem::path sees the same elements on POSIX.
 char const* const kPathText =
     "C:/Users/Developer/Projects/Koril/filesystem/src/PathDecomposition.test.cpp";
 
-void BM_PathConstruct(benchmark::State& state) {
+void BM_PathConstruct_Koril(benchmark::State& state) {
     std::string const text = kPathText;
     for (auto _ : state) {
         Path p(text);
         benchmark::DoNotOptimize(p);
     }
 }
-BENCHMARK(BM_PathConstruct);
+BENCHMARK(BM_PathConstruct_Koril);
 
-void BM_StdPathConstruct(benchmark::State& state) {
+void BM_PathConstruct_StdFilesystemPath(benchmark::State& state) {
     std::string const text = kPathText;
     for (auto _ : state) {
         std::filesystem::path p(text);
         benchmark::DoNotOptimize(p);
     }
 }
-BENCHMARK(BM_StdPathConstruct);
+BENCHMARK(BM_PathConstruct_StdFilesystemPath);
 
 template <class Query> void runPathQuery(benchmark::State& state, Query query) {
     Path const p(kPathText);
@@ -163,29 +163,37 @@ template <class Query> void runStdPathQuery(benchmark::State& state, Query query
     }
 }
 
-void BM_PathParentPath(benchmark::State& state) {
+void BM_PathParentPath_Koril(benchmark::State& state) {
     runPathQuery(state, [](Path const& p) { return p.parentPath(); });
 }
-void BM_StdPathParentPath(benchmark::State& state) {
+void BM_PathParentPath_StdFilesystemPath(benchmark::State& state) {
     runStdPathQuery(state, [](std::filesystem::path const& p) { return p.parent_path(); });
 }
-void BM_PathFilename(benchmark::State& state) {
+void BM_PathFilename_Koril(benchmark::State& state) {
     runPathQuery(state, [](Path const& p) { return p.filename(); });
 }
-void BM_StdPathFilename(benchmark::State& state) {
+void BM_PathFilename_StdFilesystemPath(benchmark::State& state) {
     runStdPathQuery(state, [](std::filesystem::path const& p) { return p.filename(); });
 }
-void BM_PathExtension(benchmark::State& state) {
+void BM_PathStem_Koril(benchmark::State& state) {
+    runPathQuery(state, [](Path const& p) { return p.stem(); });
+}
+void BM_PathStem_StdFilesystemPath(benchmark::State& state) {
+    runStdPathQuery(state, [](std::filesystem::path const& p) { return p.stem(); });
+}
+void BM_PathExtension_Koril(benchmark::State& state) {
     runPathQuery(state, [](Path const& p) { return p.extension(); });
 }
-void BM_StdPathExtension(benchmark::State& state) {
+void BM_PathExtension_StdFilesystemPath(benchmark::State& state) {
     runStdPathQuery(state, [](std::filesystem::path const& p) { return p.extension(); });
 }
-BENCHMARK(BM_PathParentPath);
-BENCHMARK(BM_StdPathParentPath);
-BENCHMARK(BM_PathFilename);
-BENCHMARK(BM_StdPathFilename);
-BENCHMARK(BM_PathExtension);
-BENCHMARK(BM_StdPathExtension);
+BENCHMARK(BM_PathParentPath_Koril);
+BENCHMARK(BM_PathParentPath_StdFilesystemPath);
+BENCHMARK(BM_PathFilename_Koril);
+BENCHMARK(BM_PathFilename_StdFilesystemPath);
+BENCHMARK(BM_PathStem_Koril);
+BENCHMARK(BM_PathStem_StdFilesystemPath);
+BENCHMARK(BM_PathExtension_Koril);
+BENCHMARK(BM_PathExtension_StdFilesystemPath);
 
 } // namespace

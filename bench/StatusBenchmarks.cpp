@@ -1,6 +1,8 @@
 // Single queries of one path, side by side with their std::filesystem peers (each name states the
 // peer), and the lock probe with few and with many descriptors open.
 
+#include "BenchSupport.h"
+
 #include <koril/filesystem/FileLock.h>
 #include <koril/filesystem/Operations.h>
 #include <koril/filesystem/Path.h>
@@ -9,13 +11,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -28,25 +30,16 @@ namespace kfs = koril::filesystem;
 class Files {
 public:
     Files() {
-        root_ = fs::temp_directory_path() /
-                ("koril-bench-status-" + std::to_string(std::random_device()()));
-        fs::create_directories(root_);
         std::ofstream(file()) << "x";
         std::error_code ignored;
         fs::create_symlink(file(), link(), ignored);
     }
-    Files(Files const&) = delete;
-    Files& operator=(Files const&) = delete;
-    ~Files() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    fs::path file() const { return root_ / "single.txt"; }
-    fs::path link() const { return root_ / "link.txt"; }
-    fs::path missing() const { return root_ / "missing" / "file.txt"; }
+    fs::path file() const { return scratch_ / "single.txt"; }
+    fs::path link() const { return scratch_ / "link.txt"; }
+    fs::path missing() const { return scratch_ / "missing" / "file.txt"; }
 
 private:
-    fs::path root_;
+    koril::bench::ScratchDirectory scratch_{"koril-bench-status"};
 };
 
 Files const& files() {
@@ -54,9 +47,7 @@ Files const& files() {
     return instance;
 }
 
-kfs::Path toPath(fs::path const& path) {
-    return kfs::Path(path.u8string());
-}
+using koril::bench::toPath;
 
 void BM_Status_Koril(benchmark::State& state) {
     kfs::Path const file = toPath(files().file());
@@ -129,6 +120,18 @@ void BM_ExistsMissing_StdFilesystem(benchmark::State& state) {
         benchmark::DoNotOptimize(fs::exists(missing, error));
 }
 BENCHMARK(BM_ExistsMissing_StdFilesystem);
+
+#ifndef _WIN32
+// One system call, the least an answer can cost.
+void BM_ExistsMissing_FstatatFloor(benchmark::State& state) {
+    std::string const missing = files().missing().string();
+    for (auto _ : state) {
+        struct stat info;
+        benchmark::DoNotOptimize(::fstatat(AT_FDCWD, missing.c_str(), &info, AT_SYMLINK_NOFOLLOW));
+    }
+}
+BENCHMARK(BM_ExistsMissing_FstatatFloor);
+#endif
 
 // The probe must cost the same however many descriptors the process holds: the argument is the
 // number held open meanwhile.

@@ -1,24 +1,22 @@
-// File and tree comparison and pattern traversal, each beside the tool or loop a user would
-// otherwise reach for. The data are made once per process, outside the timed loops, and
-// removed at exit.
+// Comparing files and trees, beside the tool or loop a user would otherwise reach for.
+
+#include "BenchSupport.h"
 
 #include <koril/filesystem/Operations.h>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
-#include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -26,48 +24,18 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace kfs = koril::filesystem;
-
-// A directory below the system's temporary directory, removed with its contents at exit.
-class BenchDirectory {
-public:
-    explicit BenchDirectory(std::string const& name)
-        : path_(fs::temp_directory_path() / (name + "-" + std::to_string(std::random_device()()))) {
-        fs::create_directories(path_);
-    }
-    BenchDirectory(BenchDirectory const&) = delete;
-    BenchDirectory& operator=(BenchDirectory const&) = delete;
-    ~BenchDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path const& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-kfs::Path toPath(fs::path const& path) {
-    return kfs::Path(path.u8string());
-}
-
-std::string shellQuoted(fs::path const& path) {
-    return "'" + path.string() + "'";
-}
-
-void writeFile(fs::path const& path, std::string const& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
+using namespace koril::bench;
 
 // --- compareFiles ----------------------------------------------------------------------------
 
 constexpr std::size_t largeFileSize = 256u << 20;
 
 struct LargeFiles {
-    BenchDirectory directory{"koril-bench-files"};
-    fs::path left = directory.path() / "left.bin";
-    fs::path right = directory.path() / "right.bin";
+    ScratchDirectory directory{"koril-bench-files"};
+    fs::path left = directory / "left.bin";
+    fs::path right = directory / "right.bin";
     LargeFiles() {
-        std::vector<char> chunk(1 << 20);
+        std::string chunk(1 << 20, '\0');
         std::mt19937 random(42);
         for (char& c : chunk)
             c = static_cast<char>('a' + random() % 26);
@@ -99,13 +67,13 @@ void BM_CompareFiles_Cmp(benchmark::State& state) {
     std::string const command =
         "cmp -s " + shellQuoted(largeFiles().left) + " " + shellQuoted(largeFiles().right);
     for (auto _ : state)
-        if (std::system(command.c_str()) != 0)
+        if (!runCommand(command))
             state.SkipWithError("cmp found a difference");
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 2 * largeFileSize));
 }
 BENCHMARK(BM_CompareFiles_Cmp)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
-// The floor: two descriptors, one buffer each, read and memcmp.
+// Two descriptors, one buffer each, read and memcmp.
 void BM_CompareFiles_ReadMemcmpFloor(benchmark::State& state) {
     constexpr std::size_t bufferSize = 64 * 1024;
     std::vector<char> left(bufferSize);
@@ -137,123 +105,101 @@ BENCHMARK(BM_CompareFiles_ReadMemcmpFloor)
 
 // --- compareDirectories ----------------------------------------------------------------------
 
-constexpr int treeDirectories = 100;
-constexpr int filesPerDirectory = 100;
-
-struct EqualTrees {
-    BenchDirectory directory{"koril-bench-trees"};
-    fs::path left = directory.path() / "left";
-    fs::path right = directory.path() / "right";
-    EqualTrees() {
-        for (fs::path const& root : {left, right})
-            for (int d = 0; d < treeDirectories; ++d) {
-                fs::path const sub = root / ("directory" + std::to_string(d));
-                fs::create_directories(sub);
-                for (int f = 0; f < filesPerDirectory; ++f)
-                    writeFile(sub / ("file" + std::to_string(f) + ".txt"),
-                              std::string(100 + f, static_cast<char>('a' + d % 26)));
-            }
+// Two trees of the same shape and contents (`makeTree`), each also holding a file six levels
+// down in a directory halfway through the sorted walk; that file can be made to differ by one
+// byte at its end, its size unchanged.
+class TreePair {
+public:
+    explicit TreePair(long files) {
+        for (fs::path const& root : {left(), right()}) {
+            makeTree(root, files);
+            fs::create_directories(root / deepDirectory(files));
+            writeFile(root / deepDirectory(files) / "file.txt", contents('a'));
+        }
+        deepFile_ = right() / deepDirectory(files) / "file.txt";
     }
+
+    fs::path left() const { return scratch_ / "left"; }
+    fs::path right() const { return scratch_ / "right"; }
+    void setDifferent(bool different) { writeFile(deepFile_, contents(different ? 'b' : 'a')); }
+
+private:
+    static fs::path deepDirectory(long files) {
+        return fs::path("dir" + std::to_string(files / 200)) / "deep" / "er" / "and" / "deeper" /
+               "still" / "down";
+    }
+    static std::string contents(char last) { return std::string(199, 'x') + last; }
+
+    ScratchDirectory scratch_{"koril-bench-trees"};
+    fs::path deepFile_;
 };
 
-EqualTrees const& equalTrees() {
-    static EqualTrees const trees;
-    return trees;
+TreePair& treePair(long files) {
+    static std::map<long, std::unique_ptr<TreePair>> made;
+    std::unique_ptr<TreePair>& pair = made[files];
+    if (!pair)
+        pair = std::make_unique<TreePair>(files);
+    return *pair;
+}
+
+using TreeComparison = bool (*)(fs::path const&, fs::path const&);
+
+void compareTrees(benchmark::State& state, bool different, TreeComparison compare) {
+    TreePair& pair = treePair(state.range(0));
+    pair.setDifferent(different);
+    for (auto _ : state)
+        if (compare(pair.left(), pair.right()) == different)
+            state.SkipWithError("wrong answer");
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+bool compareWithKoril(fs::path const& left, fs::path const& right) {
+    return kfs::compareDirectories(toPath(left), toPath(right));
 }
 
 void BM_CompareDirectories_Koril(benchmark::State& state) {
-    kfs::Path const left = toPath(equalTrees().left);
-    kfs::Path const right = toPath(equalTrees().right);
-    for (auto _ : state)
-        if (!kfs::compareDirectories(left, right))
-            state.SkipWithError("the trees compared unequal");
-    state.SetItemsProcessed(state.iterations() * treeDirectories * filesPerDirectory);
+    compareTrees(state, false, compareWithKoril);
 }
-BENCHMARK(BM_CompareDirectories_Koril)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-
-#ifndef _WIN32
-void BM_CompareDirectories_DiffR(benchmark::State& state) {
-    std::string const command = "diff -r -q " + shellQuoted(equalTrees().left) + " " +
-                                shellQuoted(equalTrees().right) + " > /dev/null";
-    for (auto _ : state)
-        if (std::system(command.c_str()) != 0)
-            state.SkipWithError("diff found a difference");
-    state.SetItemsProcessed(state.iterations() * treeDirectories * filesPerDirectory);
+void BM_CompareDirectoriesOneDeepDifference_Koril(benchmark::State& state) {
+    compareTrees(state, true, compareWithKoril);
 }
-BENCHMARK(BM_CompareDirectories_DiffR)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-#endif
-
-// --- forEachMatching -------------------------------------------------------------------------
-
-constexpr int manyEntries = 100000;
-// Matches one name in ten.
-char const* const entryPattern = "*7.dat";
-
-struct ManyEntries {
-    BenchDirectory directory{"koril-bench-entries"};
-    ManyEntries() {
-        for (int i = 0; i < manyEntries; ++i)
-            std::ofstream(directory.path() / ("entry" + std::to_string(i) + ".dat"));
-    }
-};
-
-ManyEntries const& manyEntriesDirectory() {
-    static ManyEntries const entries;
-    return entries;
-}
-
-void BM_ForEachMatching_Koril(benchmark::State& state) {
-    kfs::Path const directory = toPath(manyEntriesDirectory().directory.path());
-    kfs::String const pattern(entryPattern);
-    for (auto _ : state) {
-        long matches = 0;
-        kfs::forEachMatching(directory, pattern, [&matches](kfs::Path const&) {
-            ++matches;
-            return true;
-        });
-        if (matches != manyEntries / 10)
-            state.SkipWithError("wrong number of matches");
-    }
-    state.SetItemsProcessed(state.iterations() * manyEntries);
-}
-BENCHMARK(BM_ForEachMatching_Koril)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-
-#ifndef _WIN32
-// The bare loop, and the same loop asking each entry's attributes as a listing that reports
-// types and permissions must (one `fstatat` per entry).
-void readdirFnmatch(benchmark::State& state, bool withStatus) {
-    std::string const directory = manyEntriesDirectory().directory.path().string();
-    for (auto _ : state) {
-        long matches = 0;
-        DIR* const listing = ::opendir(directory.c_str());
-        while (dirent const* entry = ::readdir(listing)) {
-            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-                continue;
-            struct stat info;
-            if (withStatus && ::fstatat(::dirfd(listing), entry->d_name, &info, 0) != 0)
-                continue;
-            if (::fnmatch(entryPattern, entry->d_name, 0) == 0)
-                ++matches;
-        }
-        ::closedir(listing);
-        if (matches != manyEntries / 10)
-            state.SkipWithError("wrong number of matches");
-    }
-    state.SetItemsProcessed(state.iterations() * manyEntries);
-}
-void BM_ForEachMatching_ReaddirFnmatch(benchmark::State& state) {
-    readdirFnmatch(state, false);
-}
-BENCHMARK(BM_ForEachMatching_ReaddirFnmatch)
+BENCHMARK(BM_CompareDirectories_Koril)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
     ->UseRealTime();
-void BM_ForEachMatching_ReaddirFnmatchStat(benchmark::State& state) {
-    readdirFnmatch(state, true);
-}
-BENCHMARK(BM_ForEachMatching_ReaddirFnmatchStat)
+BENCHMARK(BM_CompareDirectoriesOneDeepDifference_Koril)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
+    ->UseRealTime();
+
+#ifndef _WIN32
+// `diff` exits with 1 when it finds a difference, and goes on through the whole tree.
+bool compareWithDiff(fs::path const& left, fs::path const& right) {
+    return runCommand("diff -r -q " + shellQuoted(left) + " " + shellQuoted(right) +
+                      " > /dev/null");
+}
+
+void BM_CompareDirectories_DiffR(benchmark::State& state) {
+    compareTrees(state, false, compareWithDiff);
+}
+void BM_CompareDirectoriesOneDeepDifference_DiffR(benchmark::State& state) {
+    compareTrees(state, true, compareWithDiff);
+}
+BENCHMARK(BM_CompareDirectories_DiffR)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_CompareDirectoriesOneDeepDifference_DiffR)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 #endif
 

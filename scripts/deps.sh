@@ -2,17 +2,20 @@
 # Installs the Debian packages a job needs, or says exactly what to install.
 #   scripts/deps.sh tour    what building and running kfs needs
 #   scripts/deps.sh test    everything the three test configurations need
+#   scripts/deps.sh report  what scripts/benchmark-report.py needs (the benchmarks and the chart)
 set -euo pipefail
 
 tour_packages=(cmake ninja-build g++)
 test_packages=("${tour_packages[@]}" libgtest-dev libbenchmark-dev libicu-dev unicode-data bzip2
                python3 pkg-config g++-mingw-w64-x86-64-posix wine wine64
                doxygen dpkg-dev file lintian man-db unzip)
+report_packages=("${tour_packages[@]}" libbenchmark-dev libicu-dev python3-matplotlib)
 
 case "${1:-}" in
 tour) wanted=("${tour_packages[@]}") ;;
 test) wanted=("${test_packages[@]}") ;;
-*) echo "usage: scripts/deps.sh tour|test" >&2; exit 2 ;;
+report) wanted=("${report_packages[@]}") ;;
+*) echo "usage: scripts/deps.sh tour|test|report" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace koril::filesystem::platform {
 
@@ -45,6 +46,10 @@ NativeName nativeOf(std::wstring const& nativeString);
 // byte becomes U+F05C, and bytes that are not UTF-8 (or that encode U+F05C or U+DC80..U+DCFF)
 // become U+DC80..U+DCFF, one per byte; `nativeOf` maps both back. Windows names are UTF-16.
 String textOfName(NativeName const& name);
+// The UTF-16 units of that text (`textOfName(name).toWString()`), for matching a listed name
+// against a pattern without building its text: Windows names are those units already; a POSIX
+// name is written into `buffer`, whose storage serves one name after another.
+std::wstring_view unitsOfName(NativeName const& name, std::wstring& buffer);
 
 struct DirectoryState;
 void closeDirectory(DirectoryState* state) noexcept;
@@ -201,6 +206,11 @@ bool removeDirectory(Location location);
 // DeleteFileW: a file or a link (never followed). A read-only file is refused, as is a file
 // that a `FileLock` of this process holds.
 bool removeFile(Location location);
+// The library's `remove`: false for what does not exist; what the platform reports as a
+// directory goes as `removeDirectory` (a link to one as the link itself), anything else as
+// `removeFile`. Windows asks PathFileExistsW and PathIsDirectoryW first; on POSIX one fstatat
+// without following tells all, and a link goes as itself whatever it leads to.
+bool removeEntry(Location location);
 // CopyFileW: the contents (links followed), last-write time and read-only state of a file into
 // `to`; with `failIfExists` an existing destination is refused, else replaced. A failed copy
 // leaves no destination and no temporary file; an existing destination is replaced only when

@@ -102,6 +102,13 @@ FileType followedType(platform::Location location) {
     return RegularFile;
 }
 
+// The type `status` reports for a listed entry. What the listing gives as a file (not a link)
+// needs no query: all a status could add is that the file cannot be opened, and the file
+// comparison settles that alike.
+FileType typeOf(ListedEntry const& entry, platform::Location location) {
+    return entry.kind == platform::EntryKind::file ? RegularFile : followedType(location);
+}
+
 using IdentityPair = std::pair<platform::DirectoryIdentity, platform::DirectoryIdentity>;
 
 struct ComparisonFrame {
@@ -153,21 +160,21 @@ public:
             return detail::WalkStep::stop;
         platform::Location const a = platform::at(frame.a, x.native);
         platform::Location const b = platform::at(frame.b, y.native);
-        // Two entries listed as files (not links) need no status: all it could add is that one
-        // cannot be opened, and the file comparison settles that alike.
-        if (x.kind == platform::EntryKind::file && y.kind == platform::EntryKind::file)
-            return platform::compareFiles(a, b) ? detail::WalkStep::next : detail::WalkStep::stop;
-        FileType const type = followedType(a);
-        if (type != followedType(b))
-            return detail::WalkStep::stop;
-        if (type != DirectoryFile)
-            return platform::compareFiles(a, b) ? detail::WalkStep::next : detail::WalkStep::stop;
-
         Frame below;
-        platform::openDirectory(frame.a, x.native, platform::DirectoryUse::walkFollowingLinks,
-                                below.a);
-        platform::openDirectory(frame.b, y.native, platform::DirectoryUse::walkFollowingLinks,
-                                below.b);
+        bool opened = false;
+        // Two entries listed as directories (not links) that open as directories are what
+        // `status` reports; only the rest are asked.
+        if (x.kind != platform::EntryKind::directory || y.kind != platform::EntryKind::directory ||
+            !openBelow(frame, x, y, below, opened)) {
+            FileType const type = typeOf(x, a);
+            if (type != typeOf(y, b))
+                return detail::WalkStep::stop;
+            if (type != DirectoryFile)
+                return platform::compareFiles(a, b) ? detail::WalkStep::next
+                                                    : detail::WalkStep::stop;
+            if (!opened)
+                openBelow(frame, x, y, below, opened);
+        }
         if (isOnPath(below))
             return detail::WalkStep::next;
         if (!begin(below))
@@ -183,6 +190,18 @@ public:
     }
 
 private:
+    // Opens both sides of a pair of subdirectories for the walk; true when both opened. What
+    // cannot be opened lists as empty.
+    static bool openBelow(Frame const& frame, ListedEntry const& x, ListedEntry const& y,
+                          Frame& below, bool& opened) {
+        opened = true;
+        platform::openDirectory(frame.a, x.native, platform::DirectoryUse::walkFollowingLinks,
+                                below.a);
+        platform::openDirectory(frame.b, y.native, platform::DirectoryUse::walkFollowingLinks,
+                                below.b);
+        return below.a.isOpen() && below.b.isOpen();
+    }
+
     bool isOnPath(Frame const& frame) const {
         IdentityPair identity;
         return frame.a.isOpen() && frame.b.isOpen() &&

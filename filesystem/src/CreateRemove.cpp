@@ -45,7 +45,7 @@ bool createDirectories(Path const& p) {
 }
 
 bool remove(Path const& p) {
-    return detail::removeOne(detail::PathLocation(p));
+    return platform::removeEntry(detail::PathLocation(p));
 }
 
 bool removeAll(Path const& p) {

@@ -63,8 +63,16 @@ bool DirectoryEntry::operator>=(DirectoryEntry const& other) const {
 
 namespace {
 
-platform::Directory* listingOf(std::shared_ptr<void> const& search) {
-    return static_cast<platform::Directory*>(search.get());
+// What copies of an iterator share: the open listing, and buffers that each step reuses so that
+// an entry costs no allocation beyond its name's text.
+struct Listing {
+    platform::Directory directory;
+    platform::DirectoryRecord record;
+    Path path;
+};
+
+Listing* listingOf(std::shared_ptr<void> const& search) {
+    return static_cast<Listing*>(search.get());
 }
 
 } // namespace
@@ -72,13 +80,13 @@ platform::Directory* listingOf(std::shared_ptr<void> const& search) {
 DirectoryIterator::DirectoryIterator() = default;
 
 DirectoryIterator::DirectoryIterator(Path const& directory) : directoryPath_(directory) {
-    auto listing = std::make_unique<platform::Directory>();
-    if (!platform::openDirectory(directoryPath_, platform::DirectoryUse::list, *listing))
+    auto listing = std::make_unique<Listing>();
+    if (!platform::openDirectory(directoryPath_, platform::DirectoryUse::list, listing->directory))
         return;
     opened_ = true;
     // Copies share the listing; the last one closes it.
     searchHandle_ = std::shared_ptr<void>(
-        listing.release(), [](void* shared) { delete static_cast<platform::Directory*>(shared); });
+        listing.release(), [](void* shared) { delete static_cast<Listing*>(shared); });
     advance();
 }
 
@@ -92,21 +100,25 @@ DirectoryIterator& DirectoryIterator::operator++() {
 }
 
 void DirectoryIterator::advance() {
-    platform::Directory* const listing = listingOf(searchHandle_);
+    Listing* const listing = listingOf(searchHandle_);
     if (listing == nullptr)
         return;
-    platform::DirectoryRecord record;
+    platform::DirectoryRecord& record = listing->record;
     // A listing that fails midway ends like one that is complete.
-    if (platform::readDirectory(*listing, record) != platform::ReadResult::entry) {
+    if (platform::readDirectory(listing->directory, record) != platform::ReadResult::entry) {
         searchHandle_.reset();
         currentEntry_ = DirectoryEntry();
         return;
     }
-    Path path = directoryPath_ / Path(platform::textOfName(record.name));
+    // Assigned, not built: the buffers of the shared path and of the current entry's path are
+    // reused from one entry to the next.
+    Path& path = listing->path;
+    path = directoryPath_;
+    path /= Path(platform::textOfName(record.name));
     FileStatus const status = detail::statusFromAttributes(path, record.attributes.bits);
     FileStatus const linkStatus =
         status.getType() == SymbolicLinkFile ? symbolicLinkStatus(path) : status;
-    currentEntry_ = DirectoryEntry(std::move(path), status, linkStatus);
+    currentEntry_.replaceFilename(path, status, linkStatus);
 }
 
 } // namespace koril::filesystem

@@ -17,24 +17,26 @@ namespace {
 std::array<String, 4> const executableExtensions = {String(".exe"), String(".bat"), String(".com"),
                                                     String(".cmd")};
 
-// The last letter of every executable extension, in either case: rejects most names before an
-// extension is taken apart.
+// Every executable extension is a dot and three ASCII letters, so only a name that ends in a dot
+// and three letters that fold to one of them in ASCII, or three code points of which one is
+// beyond ASCII (simple case folding settles those), can be executable. This spares the
+// extension's text for nearly every name a listing reports, and is stricter than testing the last
+// letter alone.
 bool mayBeExecutable(String const& text) {
-    if (text.empty())
+    std::size_t const size = text.size();
+    if (size < 4 || text[size - 4] != '.')
         return false;
-    switch (text.back()) {
-    case 'd':
-    case 'e':
-    case 'm':
-    case 't':
-    case 'D':
-    case 'E':
-    case 'M':
-    case 'T':
-        return true;
-    default:
-        return false;
+    unsigned int folded[3];
+    for (std::size_t i = 0; i < 3; ++i) {
+        unsigned int const c = text[size - 3 + i];
+        if (c >= 128)
+            return true;
+        folded[i] = c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
     }
+    for (String const& executable : executableExtensions)
+        if (folded[0] == executable[1] && folded[1] == executable[2] && folded[2] == executable[3])
+            return true;
+    return false;
 }
 
 bool hasExecutableExtension(Path const& path) {

@@ -41,11 +41,12 @@ void sweepStaleEntries(Path const& base, String const& prefix, Ticks maxAge) {
     String const pattern = prefix + static_cast<unsigned int>('*');
     // Compiled at the first entry, so that a bad prefix raises only when there is one.
     std::optional<detail::GlobMatcher> matcher;
+    std::wstring units;
     detail::walkEntries(std::move(directory), [&](platform::Directory const& parent,
                                                   platform::DirectoryRecord const& record) {
         if (!matcher)
             matcher.emplace(pattern);
-        if (!matcher->matches(Path(platform::textOfName(record.name))))
+        if (!matcher->matches(platform::unitsOfName(record.name, units)))
             return true;
         long long modified = 0;
         if (platform::lastWriteTime(platform::at(parent, record.name), modified) && modified != 0 &&

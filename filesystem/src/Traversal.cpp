@@ -9,6 +9,7 @@
 #include <koril/filesystem/Operations.h>
 
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace koril::filesystem {
@@ -40,11 +41,12 @@ template <class Visit> bool walkChildren(Path const& directory, Visit visit) {
 template <class Visit>
 bool walkMatchingChildren(Path const& directory, String const& pattern, Visit visit) {
     std::optional<detail::GlobMatcher> matcher;
+    std::wstring units;
     return walkChildren(
         directory, [&](platform::Directory const& parent, platform::DirectoryRecord const& record) {
             if (!matcher)
                 matcher.emplace(pattern);
-            if (!matcher->matches(Path(platform::textOfName(record.name))))
+            if (!matcher->matches(platform::unitsOfName(record.name, units)))
                 return true;
             return visit(parent, record);
         });
@@ -72,7 +74,7 @@ bool removeMatching(Path const& directory, String const& pattern) {
     return walkMatchingChildren(
         directory, pattern,
         [](platform::Directory const& parent, platform::DirectoryRecord const& record) {
-            return detail::removeOne(platform::at(parent, record.name));
+            return platform::removeEntry(platform::at(parent, record.name));
         });
 }
 

@@ -80,14 +80,6 @@ bool removeOpenTree(platform::Directory root, platform::Location location) {
 
 } // namespace
 
-bool removeOne(platform::Location location) {
-    if (!platform::exists(location))
-        return false;
-    if (platform::isDirectory(location))
-        return platform::removeDirectory(location);
-    return platform::removeFile(location);
-}
-
 bool removeTree(Path const& directory) {
     PathLocation const location(directory);
     platform::Directory root;
@@ -101,7 +93,7 @@ bool removeAllAt(platform::Directory const& parent, platform::NativeName const& 
     platform::Location const location = platform::at(parent, name);
     platform::Attributes attributes;
     if (!platform::queryAttributes(location, attributes) || !isRealDirectory(attributes))
-        return removeOne(location);
+        return platform::removeEntry(location);
     platform::Directory root;
     if (!platform::openDirectory(parent, name, platform::DirectoryUse::walk, root))
         return platform::removeDirectory(location);

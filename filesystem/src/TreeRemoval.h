@@ -7,18 +7,13 @@
 
 namespace koril::filesystem::detail {
 
-// Removes one file, link or empty directory: false for what does not exist; a directory, or a
-// link that the platform reports as one, goes as a directory (a link as itself, never its
-// target); anything else as a file. A read-only file is refused.
-bool removeOne(platform::Location location);
-
 // Removes `directory` with everything below it, children before parents, never following a link.
 // Stops at the first entry that cannot be removed and returns false; what went before stays
 // removed.
 bool removeTree(Path const& directory);
 
 // What `removeAll` does, for an entry of an open directory: a directory (not a link) with its
-// tree, anything else as `removeOne` removes it.
+// tree, anything else as `platform::removeEntry` removes it.
 bool removeAllAt(platform::Directory const& parent, platform::NativeName const& name);
 
 } // namespace koril::filesystem::detail

@@ -275,6 +275,13 @@ TEST(PosixPortTest, NamesThatAreNotUtf8RoundTripThroughListingAndOperations) {
          "b",
          codePoints({'a', 0xD800, 'b'})}, // a lone surrogate
         {"\xF0\x9F\x98\x80", codePoints({0x1F600})},
+        // Names of the longest length, with their last sequences where long text is cut into
+        // pieces on its way to the library's form.
+        {std::string(255, 'a'), String(std::string(255, 'a'))},
+        {std::string(250, 'a') + "\xF0\x9F\x98\x80\xFF",
+         String(std::string(250, 'a')) + codePoints({0x1F600, 0xDCFF})},
+        {std::string(251, 'b') + "\xED\xB2\x80\xFF",
+         String(std::string(251, 'b')) + codePoints({0xDCED, 0xDCB2, 0xDC80, 0xDCFF})},
     };
     ScratchDirectory scratch;
     for (std::size_t i = 0; i < cases.size(); ++i)
@@ -294,6 +301,35 @@ TEST(PosixPortTest, NamesThatAreNotUtf8RoundTripThroughListingAndOperations) {
         EXPECT_TRUE(remove(*found)) << i;
     }
     EXPECT_TRUE(fs::is_empty(scratch.native()));
+}
+
+// Patterns see a listed name as its library text in UTF-16 units, whatever its bytes: a code
+// point beyond the BMP is two units, a byte that is not UTF-8 one, a `\` byte one. The walks
+// match names without building that text; they must agree with `matchesGlobPattern` on it.
+TEST(PosixPortTest, PatternsMatchListedNamesAsTheirUtf16Text) {
+    ScratchDirectory scratch;
+    std::vector<std::string> const names = {"\xF0\x9F\x98\x80.txt", "bad\xFF.txt", "a\\b.txt",
+                                            "caf\xC3\xA9.txt", "plain.txt"};
+    for (std::string const& name : names)
+        std::ofstream(scratch.native() / name) << "x";
+    // Each visited entry must match by its text too, so a count that agrees means the same set.
+    struct Case {
+        char const* pattern;
+        int matched;
+    };
+    std::vector<Case> const cases = {
+        {"??.txt", 1},  {"?.txt", 0},    {"bad?.txt", 1},
+        {"a?b.txt", 1}, {"caf?.txt", 1}, {"*.txt", static_cast<int>(names.size())},
+    };
+    for (Case const& c : cases) {
+        int visited = 0;
+        forEachMatching(scratch.path(), String(c.pattern), [&](Path const& child) {
+            EXPECT_TRUE(matchesGlobPattern(child.filename(), String(c.pattern))) << c.pattern;
+            ++visited;
+            return true;
+        });
+        EXPECT_EQ(visited, c.matched) << c.pattern;
+    }
 }
 
 // Library text that holds lone surrogates (legal in Windows names) reaches the disk in the

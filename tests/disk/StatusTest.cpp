@@ -51,6 +51,13 @@ TEST(StatusTest, RegularFilesCarryOwnerBitsFromReadOnlyAndExtension) {
         {"movie.mkdt", false, 0600},
         {"script.exe.txt", false, 0600},
         {"program.exe.bak", false, 0600},
+        {"exe", false, 0600},
+        {"tool.e.xe", false, 0600},
+        // A name that is all extension.
+        {".exe", false, 0700},
+        // Beyond ASCII only simple case folding could match, and nothing folds to these letters.
+        {"tool.\xC3\x89XE", false, 0600},
+        {"tool.\xEF\xBC\xA5XE", false, 0600},
         // Composed, decomposed and beyond the BMP: each name reaches the disk as it is.
         {"caf\xC3\xA9.exe", false, 0700},
         {"cafe\xCC\x81.txt", false, 0600},

@@ -139,6 +139,24 @@ bool makeDirectory(Location location) {
     return systemCalls.mkdirat(directoryOf(location), location.name.c_str(), 0777) == 0;
 }
 
+namespace {
+
+// Removes what `info` (fstatat without following) says the location is: a link as itself, a
+// directory unless read-only, a file unless read-only or held by a `FileLock`.
+bool removeAsStatted(Location location, struct stat const& info) {
+    int flags = 0;
+    if (S_ISDIR(info.st_mode)) {
+        if (readOnly(info))
+            return fail(EACCES);
+        flags = AT_REMOVEDIR;
+    } else if (!S_ISLNK(info.st_mode) && (readOnly(info) || heldByFileLock(info))) {
+        return fail(EACCES);
+    }
+    return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), flags) == 0;
+}
+
+} // namespace
+
 bool removeDirectory(Location location) {
     struct stat info;
     if (!statAt(location, info, AT_SYMLINK_NOFOLLOW))
@@ -148,13 +166,10 @@ bool removeDirectory(Location location) {
         struct stat target;
         if (!statAt(location, target, 0) || !S_ISDIR(target.st_mode))
             return fail(ENOTDIR);
-        return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), 0) == 0;
-    }
-    if (!S_ISDIR(info.st_mode))
+    } else if (!S_ISDIR(info.st_mode)) {
         return fail(ENOTDIR);
-    if (readOnly(info))
-        return fail(EACCES);
-    return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), AT_REMOVEDIR) == 0;
+    }
+    return removeAsStatted(location, info);
 }
 
 bool removeFile(Location location) {
@@ -163,9 +178,14 @@ bool removeFile(Location location) {
         return false;
     if (S_ISDIR(info.st_mode))
         return fail(EISDIR);
-    if (readOnly(info) || (!S_ISLNK(info.st_mode) && heldByFileLock(info)))
-        return fail(EACCES);
-    return systemCalls.unlinkat(directoryOf(location), location.name.c_str(), 0) == 0;
+    return removeAsStatted(location, info);
+}
+
+// Windows asks whether the path exists and whether it is a directory, then removes it as one or
+// as a file; for a link that leads both ways to deleting the link alone, so one stat decides.
+bool removeEntry(Location location) {
+    struct stat info;
+    return statAt(location, info, AT_SYMLINK_NOFOLLOW) && removeAsStatted(location, info);
 }
 
 bool copyFile(Location from, Location to, bool failIfExists, bool followLinks) {

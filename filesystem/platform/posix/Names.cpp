@@ -77,34 +77,57 @@ bool escaped(unicode::Utf8Sequence const& sequence) {
            (c >= firstByteEscape && c <= lastByteEscape);
 }
 
-// Appends the library text of POSIX bytes; with `slashesSeparate`, `/` is the separator `\`.
-void appendText(char const* bytes, std::size_t size, bool slashesSeparate, String& out) {
+// Hands `put` the library text of POSIX bytes, code point by code point; with
+// `slashesSeparate`, `/` is the separator `\`. Every listed name passes here.
+template <class Put>
+void decodeBytes(char const* bytes, std::size_t size, bool slashesSeparate, Put put) {
     std::size_t i = 0;
     while (i < size) {
         auto const byte = static_cast<unsigned char>(bytes[i]);
         if (byte < 0x80) {
-            out += byte == '\\' ? backslashName : byte == '/' && slashesSeparate ? '\\' : byte;
+            put(byte == '\\' ? backslashName : byte == '/' && slashesSeparate ? '\\' : byte);
             ++i;
             continue;
         }
         unicode::Utf8Sequence const sequence = unicode::decodeUtf8(bytes + i, size - i, true);
         bool escape = escaped(sequence);
-        std::size_t const next = i + sequence.length;
+        std::size_t const end = i + sequence.length;
         // A high surrogate followed by a low one (an escape is one) would pair up in UTF-16 and
         // come back as another name.
-        if (!escape && isHighSurrogate(sequence.codePoint) && next < size) {
-            unicode::Utf8Sequence const after =
-                unicode::decodeUtf8(bytes + next, size - next, true);
+        if (!escape && isHighSurrogate(sequence.codePoint) && end < size) {
+            unicode::Utf8Sequence const after = unicode::decodeUtf8(bytes + end, size - end, true);
             escape = escaped(after) || isLowSurrogate(after.codePoint);
         }
         if (escape) {
-            for (; i < next; ++i)
-                out += 0xDC00 + static_cast<unsigned char>(bytes[i]);
+            for (; i < end; ++i)
+                put(0xDC00 + static_cast<unsigned char>(bytes[i]));
         } else {
-            out += sequence.codePoint;
-            i = next;
+            put(sequence.codePoint);
+            i = end;
         }
     }
+}
+
+// Appends the library text of POSIX bytes. The code points gather in a buffer on the stack that
+// goes to the storage in one piece (a name is at most 255 bytes), rather than one at a time.
+void appendText(char const* bytes, std::size_t size, bool slashesSeparate,
+                String::storage_type& out) {
+    unsigned int buffer[256];
+    std::size_t used = 0;
+    decodeBytes(bytes, size, slashesSeparate, [&](unsigned int codePoint) {
+        if (used == sizeof buffer / sizeof buffer[0]) {
+            out.append(buffer, used);
+            used = 0;
+        }
+        buffer[used++] = codePoint;
+    });
+    out.append(buffer, used);
+}
+
+String textOf(char const* bytes, std::size_t size, bool slashesSeparate) {
+    String::storage_type text;
+    appendText(bytes, size, slashesSeparate, text);
+    return String(std::move(text));
 }
 
 } // namespace
@@ -184,9 +207,20 @@ NativeName nativeOf(std::wstring const& nativeString) {
 }
 
 String textOfName(NativeName const& name) {
-    String text;
-    appendText(name.data(), name.size(), false, text);
-    return text;
+    return textOf(name.data(), name.size(), false);
+}
+
+std::wstring_view unitsOfName(NativeName const& name, std::wstring& buffer) {
+    buffer.clear();
+    decodeBytes(name.data(), name.size(), false, [&buffer](unsigned int codePoint) {
+        if (codePoint < 0x10000) {
+            buffer += static_cast<wchar_t>(codePoint);
+        } else {
+            buffer += static_cast<wchar_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+            buffer += static_cast<wchar_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+        }
+    });
+    return buffer;
 }
 
 Path pathOf(Location location) {
@@ -194,13 +228,11 @@ Path pathOf(Location location) {
         return pathOf(*location.directory) / Path(textOfName(location.name));
     if (!location.name.empty() && location.name.front() == '/')
         return posix::libraryPathOf(location.name);
-    String text;
-    appendText(location.name.data(), location.name.size(), true, text);
-    return Path(std::move(text));
+    return Path(textOf(location.name.data(), location.name.size(), true));
 }
 
 Path posix::libraryPathOf(std::string const& absolute) {
-    String text;
+    String::storage_type text;
     std::size_t rest = 0;
     DriveTable& table = driveTable();
     if (table.anyMapping.load()) {
@@ -211,7 +243,7 @@ Path posix::libraryPathOf(std::string const& absolute) {
                  {&table.drives[drive].directory, &table.drives[drive].resolved}) {
                 if (holds(*directory, absolute) && directory->size() > deepest) {
                     deepest = directory->size();
-                    text = String(1, 'A' + static_cast<unsigned int>(drive)) + ':';
+                    text = {'A' + static_cast<unsigned int>(drive), ':'};
                     // The root's `/` belongs to the rest of the path.
                     rest = *directory == "/" ? 0 : directory->size();
                 }
@@ -221,7 +253,7 @@ Path posix::libraryPathOf(std::string const& absolute) {
             text += '\\';
     }
     appendText(absolute.data() + rest, absolute.size() - rest, true, text);
-    return Path(std::move(text));
+    return Path(String(std::move(text)));
 }
 
 } // namespace platform

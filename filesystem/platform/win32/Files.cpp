@@ -18,6 +18,14 @@ bool removeFile(Location location) {
     return win32::systemCalls.DeleteFileW(win32::nativeOf(location).c_str()) != 0;
 }
 
+bool removeEntry(Location location) {
+    if (!exists(location))
+        return false;
+    if (isDirectory(location))
+        return removeDirectory(location);
+    return removeFile(location);
+}
+
 bool copyFile(Location from, Location to, bool failIfExists, bool followLinks) {
     std::wstring const source = win32::nativeOf(from);
     if (!followLinks) {

@@ -16,6 +16,10 @@ String textOfName(NativeName const& name) {
     return String(name);
 }
 
+std::wstring_view unitsOfName(NativeName const& name, std::wstring&) {
+    return name;
+}
+
 Path pathOf(Location location) {
     if (location.directory == nullptr)
         return Path(String(location.name));
