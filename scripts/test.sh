@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: native, native under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the Windows DLL under Wine; then builds and runs the example
-# consumer against each installed tree. Exits non-zero if anything fails.
+# consumer against each installed tree, and gives every fuzz target a short run. Exits non-zero
+# if anything fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test || exit 1
@@ -53,6 +54,8 @@ for preset in native asan mingw; do
         failures+=("build ($preset)")
     fi
 done
+
+step "fuzz smoke run" scripts/fuzz.sh --smoke
 
 [ ${#failures[@]} -eq 0 ] || printf 'failed: %s\n' "${failures[@]}"
 echo "suites: $passed passed, $failed failed"

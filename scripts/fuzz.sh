@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets of fuzz/ with clang and runs them, one target at a time, each as a
+# single process.
+#
+#   scripts/fuzz.sh [--time SECONDS | --runs N] [TARGET...]   a campaign (default: 60 seconds
+#                                                             per target, every target)
+#   scripts/fuzz.sh --smoke                                   every target for 2 seconds
+#   scripts/fuzz.sh --list                                    the targets
+#
+# A campaign starts from the target's seeds (fuzz/corpus/TARGET) and from what earlier campaigns
+# kept (build/fuzz/corpus/TARGET, where new inputs go); the smoke run starts from the seeds alone
+# and keeps nothing. A failing input is written to build/fuzz/artifacts/, the whole output to
+# build/fuzz/logs/TARGET.log. Prints one line per target (executions, seconds, coverage) and
+# exits non-zero when a target failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+build=build/fuzz
+limit=(-max_total_time=60)
+smoke=false
+targets=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --time) limit=(-max_total_time="$2"); shift 2 ;;
+    --runs) limit=(-runs="$2"); shift 2 ;;
+    --smoke) smoke=true; limit=(-max_total_time=2 -seed=1); shift ;;
+    --list) ls fuzz/corpus; exit 0 ;;
+    -*) echo "unknown option $1" >&2; exit 2 ;;
+    *) targets+=("$1"); shift ;;
+    esac
+done
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(ls fuzz/corpus)
+
+cmake -S fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null &&
+    cmake --build "$build" -j2 -- "${targets[@]}" >/dev/null || {
+    echo "building the fuzz targets failed" >&2
+    exit 1
+}
+mkdir -p "$build/artifacts" "$build/logs"
+
+failed=0
+for target in "${targets[@]}"; do
+    if $smoke; then
+        corpus=$(mktemp -d)
+    else
+        corpus=$build/corpus/$target
+        mkdir -p "$corpus"
+    fi
+    log=$build/logs/$target.log
+    start=$(date +%s%N)
+    "$build/bin/$target" "${limit[@]}" -timeout=25 -print_final_stats=1 \
+        -artifact_prefix="$build/artifacts/$target-" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1
+    status=$?
+    tenths=$((($(date +%s%N) - start) / 100000000))
+    seconds=$((tenths / 10)).$((tenths % 10))
+    $smoke && rm -rf "$corpus"
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -1)
+    if [ $status -eq 0 ]; then
+        printf '%-20s %10s runs %7s s  %s\n' "$target" "${runs:-?}" "$seconds" "$coverage"
+    else
+        failed=$((failed + 1))
+        printf '%-20s FAILED after %s s, see %s\n' "$target" "$seconds" "$log"
+        grep -m3 -E 'property broken|ERROR:|runtime error|Test unit written' "$log" | sed 's/^/    /'
+    fi
+done
+[ "$failed" -eq 0 ]
