@@ -10,6 +10,7 @@
 // And `systemComplete` returns a complete path unchanged.
 
 #include "FuzzInput.h"
+#include "TextOracle.h"
 
 #include <koril/filesystem/Operations.h>
 
@@ -18,23 +19,9 @@ namespace {
 using koril::filesystem::complete;
 using koril::filesystem::Path;
 using koril::fuzz::describe;
+using koril::fuzz::endsWith;
+using koril::fuzz::joinedWithOneSeparator;
 using koril::unicode::String;
-
-constexpr unsigned int kSeparator = '\\';
-
-String joined(String const& left, String const& right) {
-    if (left.empty() || right.empty())
-        return left + right;
-    bool const leftEnds = left.back() == kSeparator;
-    bool const rightBegins = right.front() == kSeparator;
-    if (leftEnds && rightBegins)
-        return left.substr(0, left.size() - 1) + right;
-    return !leftEnds && !rightBegins ? left + kSeparator + right : left + right;
-}
-
-bool endsWith(String const& text, String const& suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
 
 } // namespace
 
@@ -50,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     if (path.empty() || !base.isComplete() || !path.rootName().empty())
         expected = path.string();
     else if (!path.rootDirectory().empty())
-        expected = joined(base.rootName().string(), path.string());
+        expected = joinedWithOneSeparator(base.rootName().string(), path.string());
     else
-        expected = joined(base.string(), path.string());
+        expected = joinedWithOneSeparator(base.string(), path.string());
     KORIL_FUZZ_CHECK(result == expected, what);
     KORIL_FUZZ_CHECK(endsWith(result, path.string()), what);
 

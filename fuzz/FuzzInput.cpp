@@ -57,6 +57,13 @@ std::size_t numberOf(std::string const& bytes, std::size_t limit) {
     return value;
 }
 
+std::wstring unitsOf(std::uint8_t const* data, std::size_t size) {
+    std::wstring units;
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        units.push_back(static_cast<wchar_t>(data[i] << 8 | data[i + 1]));
+    return units;
+}
+
 std::string describe(String const& text) {
     std::string out = "\"";
     for (unsigned int const c : text) {
@@ -69,6 +76,26 @@ std::string describe(String const& text) {
         }
     }
     return out + "\"";
+}
+
+std::string describeBytes(std::uint8_t const* data, std::size_t size) {
+    std::string out;
+    char hex[4];
+    for (std::size_t i = 0; i < size; ++i) {
+        std::snprintf(hex, sizeof hex, "%02X ", data[i]);
+        out += hex;
+    }
+    return out;
+}
+
+std::string describeUnits(std::wstring const& units) {
+    std::string out;
+    char hex[8];
+    for (wchar_t const unit : units) {
+        std::snprintf(hex, sizeof hex, "%04X ", static_cast<unsigned int>(unit) & 0xFFFFu);
+        out += hex;
+    }
+    return out;
 }
 
 void fail(std::string const& what) {

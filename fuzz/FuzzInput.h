@@ -32,8 +32,14 @@ std::vector<koril::unicode::String> textParts(std::uint8_t const* data, std::siz
 // The decimal number at the start of `bytes` (0 when there is none), capped at `limit`.
 std::size_t numberOf(std::string const& bytes, std::size_t limit);
 
-// Readable forms for failure messages: UTF-8 where possible, with escapes for the rest.
+// The bytes read in pairs, big-endian, as UTF-16 units (one per `wchar_t`); an odd last byte is
+// left out.
+std::wstring unitsOf(std::uint8_t const* data, std::size_t size);
+
+// Readable forms for failure messages: printable ASCII as it is, everything else escaped.
 std::string describe(koril::unicode::String const& text);
+std::string describeBytes(std::uint8_t const* data, std::size_t size);
+std::string describeUnits(std::wstring const& units);
 
 // Reports a broken property and aborts, so that libFuzzer keeps the input as a crash.
 [[noreturn]] void fail(std::string const& what);

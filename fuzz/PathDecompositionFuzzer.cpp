@@ -28,6 +28,7 @@
 // as one code point).
 
 #include "FuzzInput.h"
+#include "TextOracle.h"
 
 #include <koril/filesystem/Path.h>
 
@@ -37,17 +38,11 @@ namespace {
 
 using koril::filesystem::Path;
 using koril::fuzz::describe;
+using koril::fuzz::endsWith;
+using koril::fuzz::startsWith;
 using koril::unicode::String;
 
 constexpr unsigned int kSeparator = '\\';
-
-bool startsWith(String const& text, String const& prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-bool endsWith(String const& text, String const& suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
 
 String collapsed(String const& text) {
     String out;
@@ -111,8 +106,8 @@ void checkIteration(Path const& path) {
 bool splitterReadsWhole(String const& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned int const c = text[i];
-        bool const pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
-                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        bool const pair = koril::fuzz::isHighSurrogate(c) && i + 1 < text.size() &&
+                          koril::fuzz::isLowSurrogate(text[i + 1]);
         if (c == 0 || c > 0x10FFFF || pair)
             return false;
     }

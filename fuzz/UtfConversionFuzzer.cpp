@@ -17,6 +17,7 @@
 //   `String(std::string)`.
 
 #include "FuzzInput.h"
+#include "TextOracle.h"
 
 #include <koril/unicode/String.h>
 #include <koril/unicode/Utf8.h>
@@ -26,6 +27,10 @@
 namespace {
 
 using koril::fuzz::describe;
+using koril::fuzz::describeBytes;
+using koril::fuzz::describeUnits;
+using koril::fuzz::isHighSurrogate;
+using koril::fuzz::isLowSurrogate;
 using koril::unicode::decodeUtf8;
 using koril::unicode::String;
 
@@ -83,17 +88,6 @@ Expected expectedSequence(unsigned char const* bytes, std::size_t size, bool adm
     return best;
 }
 
-std::string hex(unsigned char const* bytes, std::size_t size) {
-    std::string out;
-    char const* digits = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < size; ++i) {
-        out += digits[bytes[i] >> 4];
-        out += digits[bytes[i] & 15];
-        out += ' ';
-    }
-    return out;
-}
-
 // libFuzzer hands over a buffer of exactly `size` bytes, so a read past the end of the input is
 // seen by AddressSanitizer.
 void checkDecoder(std::uint8_t const* data, std::size_t size) {
@@ -105,7 +99,7 @@ void checkDecoder(std::uint8_t const* data, std::size_t size) {
             Expected const expected =
                 expectedSequence(data + offset, available < 4 ? available : 4, admitSurrogates);
             auto const what = [&] {
-                return hex(data + offset, available < 4 ? available : 4) +
+                return describeBytes(data + offset, available < 4 ? available : 4) +
                        (admitSurrogates ? "with" : "without") + " surrogates";
             };
             KORIL_FUZZ_CHECK(sequence.length == expected.length &&
@@ -133,27 +127,18 @@ void checkStrictDecoding(std::uint8_t const* data, std::size_t size) {
         i += sequence.length;
     }
     String const decoded(bytes);
-    KORIL_FUZZ_CHECK(decoded == expected, hex(data, size));
+    KORIL_FUZZ_CHECK(decoded == expected, describeBytes(data, size));
     if (valid) {
-        KORIL_FUZZ_CHECK(decoded.toUTF8String() == bytes, hex(data, size));
+        KORIL_FUZZ_CHECK(decoded.toUTF8String() == bytes, describeBytes(data, size));
     }
 }
 
 void checkUnitRoundTrip(std::uint8_t const* data, std::size_t size) {
-    std::wstring units;
-    for (std::size_t i = 0; i + 1 < size; i += 2)
-        units.push_back(static_cast<wchar_t>(data[i] << 8 | data[i + 1]));
+    std::wstring const units = koril::fuzz::unitsOf(data, size);
     String const text(units);
-    KORIL_FUZZ_CHECK(text.toNativeString() == units, hex(data, size));
-    KORIL_FUZZ_CHECK(text.toWString() == units, hex(data, size));
-    KORIL_FUZZ_CHECK(text.size() <= units.size(), hex(data, size));
-}
-
-bool isHighSurrogate(unsigned int c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool isLowSurrogate(unsigned int c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
+    KORIL_FUZZ_CHECK(text.toNativeString() == units, describeUnits(units));
+    KORIL_FUZZ_CHECK(text.toWString() == units, describeUnits(units));
+    KORIL_FUZZ_CHECK(text.size() <= units.size(), describeUnits(units));
 }
 
 void checkCodePointRoundTrips(std::uint8_t const* data, std::size_t size) {
