@@ -10,8 +10,9 @@
 # A campaign starts from the target's seeds (fuzz/corpus/TARGET) and from what earlier campaigns
 # kept (build/fuzz/corpus/TARGET, where new inputs go); the smoke run starts from the seeds alone
 # and keeps nothing. A failing input is written to build/fuzz/artifacts/, the whole output to
-# build/fuzz/logs/TARGET.log. Prints one line per target (executions, seconds, coverage) and
-# exits non-zero when a target failed.
+# build/fuzz/logs/TARGET.log (smoke-TARGET.log for the smoke run). Prints one line per target
+# (executions, seconds, coverage) and exits non-zero when a target failed. A failing input runs
+# again with build/fuzz/bin/TARGET FILE.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,11 +43,12 @@ failed=0
 for target in "${targets[@]}"; do
     if $smoke; then
         corpus=$(mktemp -d)
+        log=$build/logs/smoke-$target.log
     else
         corpus=$build/corpus/$target
         mkdir -p "$corpus"
+        log=$build/logs/$target.log
     fi
-    log=$build/logs/$target.log
     start=$(date +%s%N)
     "$build/bin/$target" "${limit[@]}" -timeout=25 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1
@@ -55,13 +57,13 @@ for target in "${targets[@]}"; do
     seconds=$((tenths / 10)).$((tenths % 10))
     $smoke && rm -rf "$corpus"
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -1)
+    coverage=$(grep -ao 'cov: [0-9]* ft: [0-9]*' "$log" | tail -1)
     if [ $status -eq 0 ]; then
         printf '%-20s %10s runs %7s s  %s\n' "$target" "${runs:-?}" "$seconds" "$coverage"
     else
         failed=$((failed + 1))
         printf '%-20s FAILED after %s s, see %s\n' "$target" "$seconds" "$log"
-        grep -m3 -E 'property broken|ERROR:|runtime error|Test unit written' "$log" | sed 's/^/    /'
+        grep -a -m3 -E 'property broken|ERROR:|runtime error|Test unit written' "$log" | sed 's/^/    /'
     fi
 done
 [ "$failed" -eq 0 ]
