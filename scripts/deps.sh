@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs, or says exactly what to install.
 #   scripts/deps.sh tour    what building and running kfs needs
-#   scripts/deps.sh test    everything the three test configurations need
+#   scripts/deps.sh test    everything the test configurations and the fuzz targets need
 #   scripts/deps.sh report  what scripts/benchmark-report.py needs (the benchmarks and the chart)
 set -euo pipefail
 
 tour_packages=(cmake ninja-build g++)
 test_packages=("${tour_packages[@]}" libgtest-dev libbenchmark-dev libicu-dev unicode-data bzip2
                python3 pkg-config g++-mingw-w64-x86-64-posix wine wine64
-               doxygen dpkg-dev file lintian man-db unzip)
+               doxygen dpkg-dev file lintian man-db unzip clang-14 libclang-rt-14-dev)
 report_packages=("${tour_packages[@]}" libbenchmark-dev libicu-dev python3-matplotlib)
 
 case "${1:-}" in

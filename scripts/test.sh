@@ -2,8 +2,8 @@
 # Builds and runs every test suite: native, native under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the Windows DLL under Wine. Builds the API reference, and the
 # packages of both targets (Debian packages, checked with lintian; a Windows .zip); unpacks each
-# into a staging directory and builds and runs the example consumer against it. Exits non-zero
-# if anything fails.
+# into a staging directory and builds and runs the example consumer against it. Gives every fuzz
+# target a short run. Exits non-zero if anything fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test || exit 1
@@ -98,6 +98,8 @@ for preset in native asan mingw; do
         failures+=("build ($preset)")
     fi
 done
+
+step "fuzz smoke run" scripts/fuzz.sh --smoke
 
 [ ${#failures[@]} -eq 0 ] || printf 'failed: %s\n' "${failures[@]}"
 echo "suites: $passed passed, $failed failed"

@@ -274,6 +274,11 @@ TEST(PosixPortTest, NamesThatAreNotUtf8RoundTripThroughListingAndOperations) {
         {"a\xED\xA0\x80"
          "b",
          codePoints({'a', 0xD800, 'b'})}, // a lone surrogate
+        // A run of high surrogates is escaped whole when what follows it would pair with its
+        // last one, and kept when not.
+        {"\xED\xA0\xA0\xED\xA0\xBD\xFF",
+         codePoints({0xDCED, 0xDCA0, 0xDCA0, 0xDCED, 0xDCA0, 0xDCBD, 0xDCFF})},
+        {"\xED\xA0\xA0\xED\xA0\xBD!", codePoints({0xD820, 0xD83D, '!'})},
         {"\xF0\x9F\x98\x80", codePoints({0x1F600})},
         // Names of the longest length, with their last sequences where long text is cut into
         // pieces on its way to the library's form.

@@ -1,4 +1,5 @@
 #include <koril/unicode/String.h>
+#include <koril/unicode/Utf8.h>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,10 @@
 
 namespace {
 
+using koril::unicode::appendUtf8;
+using koril::unicode::decodeUtf8;
 using koril::unicode::String;
+using koril::unicode::Utf8Sequence;
 using CodePoints = String::storage_type;
 constexpr unsigned int kFFFD = 0xFFFD;
 
@@ -40,12 +44,18 @@ TEST(Utf8Decoding, WellFormedAndMalformedInput) {
         {"\xC3\xA9", {0xE9}},
         {"\xDF\xBF", {0x7FF}},
         {"\xE0\xA0\x80", {0x800}},
+        {"\xE1\x80\x80", {0x1000}},
         {"\xE2\x82\xAC", {0x20AC}},
+        {"\xEC\xBF\xBF", {0xCFFF}},
+        {"\xED\x80\x80", {0xD000}},
         {"\xED\x9F\xBF", {0xD7FF}},
         {"\xEE\x80\x80", {0xE000}},
         {"\xEF\xBF\xBF", {0xFFFF}},
         {"\xF0\x90\x80\x80", {0x10000}},
         {"\xF0\x9F\x98\x80", {0x1F600}},
+        {"\xF1\x80\x80\x80", {0x40000}},
+        {"\xF3\xBF\xBF\xBF", {0xFFFFF}},
+        {"\xF4\x80\x80\x80", {0x100000}},
         {"\xF4\x8F\xBF\xBF", {0x10FFFF}},
         // Truncated sequences: one U+FFFD for the whole valid prefix.
         {"\xC3", {kFFFD}},
@@ -91,6 +101,51 @@ TEST(Utf8Decoding, WellFormedAndMalformedInput) {
     }
 }
 
+TEST(Utf8Sequence, SurrogateFormsOnlyWhenAdmitted) {
+    struct Case {
+        std::string bytes;
+        std::size_t size; // what the decoder may read of `bytes`
+        bool admitSurrogates;
+        Utf8Sequence expected;
+    } const cases[] = {
+        {"A", 1, false, {'A', 1, true}},
+        {"\xED\x9F\xBF", 3, false, {0xD7FF, 3, true}},
+        {"\xED\x9F\xBF", 3, true, {0xD7FF, 3, true}},
+        {"\xED\xA0\x80", 3, false, {kFFFD, 1, false}},
+        {"\xED\xA0\x80", 3, true, {0xD800, 3, true}},
+        {"\xED\xAF\xBF", 3, true, {0xDBFF, 3, true}},
+        {"\xED\xB0\x80", 3, true, {0xDC00, 3, true}},
+        {"\xED\xBF\xBF", 3, false, {kFFFD, 1, false}},
+        {"\xED\xBF\xBF", 3, true, {0xDFFF, 3, true}},
+        {"\xED\xC0\x80", 3, true, {kFFFD, 1, false}},
+        {"\xEE\x80\x80", 3, false, {0xE000, 3, true}},
+        {"\xEE\x80\x80", 3, true, {0xE000, 3, true}},
+        // Only `size` bytes are read, although the buffer would complete the sequence.
+        {"\xED\xA0\x80", 2, true, {kFFFD, 2, false}},
+        {"\xED\xA0\x80", 2, false, {kFFFD, 1, false}},
+        {"\xE2\x82\xAC", 2, false, {kFFFD, 2, false}},
+        {"\xE2\x82\xAC", 1, true, {kFFFD, 1, false}},
+        {"\xF4\x8F\xBF\xBF", 3, true, {kFFFD, 3, false}},
+        {"\xF4\x8F\xBF\xBF", 4, true, {0x10FFFF, 4, true}},
+        {"\xF4\x90\x80\x80", 4, true, {kFFFD, 1, false}},
+    };
+    for (auto const& c : cases) {
+        Utf8Sequence const actual = decodeUtf8(c.bytes.data(), c.size, c.admitSurrogates);
+        EXPECT_EQ(actual.codePoint, c.expected.codePoint) << hex(c.bytes) << c.size;
+        EXPECT_EQ(actual.length, c.expected.length) << hex(c.bytes) << c.size;
+        EXPECT_EQ(actual.wellFormed, c.expected.wellFormed) << hex(c.bytes) << c.size;
+    }
+
+    // Every surrogate: its three-byte form is one sequence with them and three bytes without.
+    for (unsigned int c = 0xD800; c <= 0xDFFF; ++c) {
+        std::string bytes;
+        appendUtf8(c, bytes);
+        Utf8Sequence const admitted = decodeUtf8(bytes.data(), bytes.size(), true);
+        ASSERT_TRUE(admitted.wellFormed && admitted.codePoint == c && admitted.length == 3) << c;
+        EXPECT_EQ(String(bytes).codePoints(), CodePoints(3, kFFFD)) << c;
+    }
+}
+
 TEST(Utf8Encoding, EveryLengthAndTheGeneralisedForms) {
     struct Case {
         unsigned int codePoint;
@@ -132,7 +187,14 @@ TEST(Utf16Decoding, PairsAndUnpairedSurrogates) {
         {{0xFFFF}, {0xFFFF}},
         {{0xD83D, 0xDE00}, {0x1F600}},
         {{0xD800, 0xDC00}, {0x10000}},
+        {{0xD800, 0xDFFF}, {0x103FF}},
+        {{0xDBFF, 0xDC00}, {0x10FC00}},
         {{0xDBFF, 0xDFFF}, {0x10FFFF}},
+        // Just outside the two surrogate ranges: no pair.
+        {{0xD7FF, 0xDC00}, {0xD7FF, 0xDC00}},
+        {{0xDC00, 0xDC00}, {0xDC00, 0xDC00}},
+        {{0xD800, 0xDBFF}, {0xD800, 0xDBFF}},
+        {{0xDBFF, 0xE000}, {0xDBFF, 0xE000}},
         {{0xD800}, {0xD800}},
         {{0xDC00}, {0xDC00}},
         {{0xD800, 0x41}, {0xD800, 0x41}},

@@ -91,12 +91,29 @@ void decodeBytes(char const* bytes, std::size_t size, bool slashesSeparate, Put 
         }
         unicode::Utf8Sequence const sequence = unicode::decodeUtf8(bytes + i, size - i, true);
         bool escape = escaped(sequence);
-        std::size_t const end = i + sequence.length;
+        std::size_t end = i + sequence.length;
         // A high surrogate followed by a low one (an escape is one) would pair up in UTF-16 and
-        // come back as another name.
-        if (!escape && isHighSurrogate(sequence.codePoint) && end < size) {
-            unicode::Utf8Sequence const after = unicode::decodeUtf8(bytes + end, size - end, true);
-            escape = escaped(after) || isLowSurrogate(after.codePoint);
+        // come back as another name. Whether the last of a run of high surrogates is followed by
+        // one decides for the whole run: if it is escaped, so is the one before it, and so on.
+        if (!escape && isHighSurrogate(sequence.codePoint)) {
+            for (;;) {
+                if (end == size)
+                    break;
+                unicode::Utf8Sequence const after =
+                    unicode::decodeUtf8(bytes + end, size - end, true);
+                if (escaped(after) || isLowSurrogate(after.codePoint)) {
+                    escape = true;
+                    break;
+                }
+                if (!isHighSurrogate(after.codePoint))
+                    break;
+                end += after.length;
+            }
+            if (!escape) { // the run as it is, one surrogate after another
+                for (; i < end; i += 3)
+                    put(unicode::decodeUtf8(bytes + i, 3, true).codePoint);
+                continue;
+            }
         }
         if (escape) {
             for (; i < end; ++i)
