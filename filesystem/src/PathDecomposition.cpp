@@ -45,13 +45,26 @@ bool hasRootDirectory(String const& t) {
     return colon != String::npos && colon + 1 < t.size() && t[colon + 1] == kSeparator;
 }
 
+// The position of the last separator, or npos; with `dot`, the position of the last '.' after
+// it, or npos. One backward pass, shorter than the text's general searches.
+String::size_type lastSeparator(String const& t, String::size_type* dot = nullptr) {
+    unsigned int const* const text = t.data();
+    if (dot != nullptr)
+        *dot = String::npos;
+    for (auto i = t.size(); i-- > 0;) {
+        if (text[i] == kSeparator)
+            return i;
+        if (dot != nullptr && text[i] == kDot && *dot == String::npos)
+            *dot = i;
+    }
+    return String::npos;
+}
+
 // Where the extension starts: the last '.' when it lies after the last separator, else the end.
 String::size_type extensionPosition(String const& t) {
-    auto const dot = t.find_last_of(kDot);
-    auto const separator = t.find_last_of(kSeparator);
-    if (dot != String::npos && (separator == String::npos || dot > separator))
-        return dot;
-    return t.size();
+    String::size_type dot = String::npos;
+    lastSeparator(t, &dot);
+    return dot != String::npos ? dot : t.size();
 }
 
 struct Parts {
@@ -79,7 +92,7 @@ String filenameOf(String const& t) {
         return t;
     bool const trailingSeparator = endsWith(t, kSeparator);
     if (!trailingSeparator) {
-        auto const separator = t.find_last_of(kSeparator);
+        auto const separator = lastSeparator(t);
         if (separator != String::npos)
             return t.substr(separator + 1);
     }
@@ -159,25 +172,38 @@ Path Path::parentPath() const {
     return Path(parentPathOf(text_));
 }
 
+// The parts of a path's text are in normal form already: a part holds no `/`, and a long-path
+// prefix, which normalisation removes, cannot begin one.
 Path Path::filename() const {
-    return Path(filenameOf(text_));
+    return Path(filenameOf(text_), Normalised());
 }
 
 Path Path::stem() const {
+    // Most paths end in a name after a separator; its stem is cut from the text in one piece.
+    String::size_type dot = String::npos;
+    auto const separator = lastSeparator(text_, &dot);
+    if (separator != String::npos && separator + 1 < text_.size()) {
+        bool const dotsOnly = text_.size() - separator <= 3 && dot + 1 == text_.size() &&
+                              text_[separator + 1] == kDot;
+        if (!dotsOnly) {
+            auto const end = dot != String::npos ? dot : text_.size();
+            return Path(text_.substr(separator + 1, end - separator - 1), Normalised());
+        }
+    }
     String name = filenameOf(text_);
     if (name == String(".") || name == String(".."))
-        return Path(std::move(name));
-    auto const dot = name.find_last_of(kDot);
-    auto const separator = name.find_last_of(kSeparator);
-    if (dot == String::npos || (separator != String::npos && dot < separator))
-        return Path(std::move(name));
-    return Path(name.substr(0, dot));
+        return Path(std::move(name), Normalised());
+    auto const nameDot = name.find_last_of(kDot);
+    auto const nameSeparator = name.find_last_of(kSeparator);
+    if (nameDot == String::npos || (nameSeparator != String::npos && nameDot < nameSeparator))
+        return Path(std::move(name), Normalised());
+    return Path(name.substr(0, nameDot), Normalised());
 }
 
 Path Path::extension() const {
     if (text_.size() > 1 && text_.back() == kDot)
         return Path();
-    return Path(text_.substr(extensionPosition(text_)));
+    return Path(text_.substr(extensionPosition(text_)), Normalised());
 }
 
 void Path::replaceExtension(Path const& newExtension) {

@@ -163,6 +163,10 @@ public:
     std::wstring nativeString() const;
 
 private:
+    // Takes a text that is already in normal form, such as a part of another path's text.
+    struct Normalised {};
+    Path(String&& text, Normalised);
+
     void normalize();
 
     String text_;
