@@ -2,11 +2,12 @@
 # Builds the fuzz targets of fuzz/ with clang and runs them, one target at a time, each as a
 # single process.
 #
-#   scripts/fuzz.sh [--time SECONDS | --runs N] [--keep-going] [TARGET...]
+#   scripts/fuzz.sh [--time SECONDS | --runs N] [--max-len BYTES] [--keep-going] [TARGET...]
 #                                   a campaign (default: 60 seconds per target, every target)
 #   scripts/fuzz.sh --smoke         every target for 2 seconds
 #   scripts/fuzz.sh --list          the targets
 #
+# --max-len caps the size of the inputs libFuzzer makes (4096 bytes unless given).
 # A campaign stops at a target's first failure, unless --keep-going: then libFuzzer runs the
 # target in a child process (one at a time), saves every failing input and goes on.
 #
@@ -23,11 +24,13 @@ build=build/fuzz
 limit=(-max_total_time=60)
 smoke=false
 keep_going=()
+max_len=()
 targets=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --time) limit=(-max_total_time="$2"); shift 2 ;;
     --runs) limit=(-runs="$2"); shift 2 ;;
+    --max-len) max_len=(-max_len="$2"); shift 2 ;;
     --smoke) smoke=true; limit=(-max_total_time=2 -seed=1); shift ;;
     --keep-going) keep_going=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1); shift ;;
     --list) ls fuzz/corpus; exit 0 ;;
@@ -55,7 +58,7 @@ for target in "${targets[@]}"; do
         log=$build/logs/$target.log
     fi
     start=$(date +%s%N)
-    "$build/bin/$target" "${limit[@]}" "${keep_going[@]}" -timeout=25 -print_final_stats=1 \
+    "$build/bin/$target" "${limit[@]}" "${max_len[@]}" "${keep_going[@]}" -timeout=25 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1
     status=$?
     tenths=$((($(date +%s%N) - start) / 100000000))
