@@ -5,8 +5,8 @@
 //   and no NUL, `unitsOfName` gives the same units, and the text joined to a directory leads
 //   back to exactly these bytes, so a listed entry can never name another one;
 // - as UTF-16 units (the bytes read in pairs, up to the first NUL): the native form of a
-//   directory and the units keeps `\` and `/` as separators only; and units that hold no byte escape
-//   (U+DC80..U+DCFF outside a surrogate pair) come back unchanged as a name's text.
+//   directory and the units keeps `\` and `/` as separators only; and units that hold no byte
+//   escape (U+DC80..U+DCFF outside a surrogate pair) come back unchanged as a name's text.
 
 #include "FuzzInput.h"
 

@@ -4,26 +4,26 @@
 
 namespace koril::filesystem {
 
-DirectoryReaper::DirectoryReaper(Path const& path) : path_(path) {}
+Reaper::Reaper(Path const& path) : path_(path) {}
+
+Reaper::~Reaper() = default;
+
+void Reaper::cancel() {
+    path_.clear();
+}
+
+bool Reaper::armed() const {
+    return !path_.empty() && exists(path_);
+}
 
 DirectoryReaper::~DirectoryReaper() {
-    if (!path_.empty() && exists(path_))
-        removeAll(path_);
+    if (armed())
+        removeAll(get());
 }
-
-void DirectoryReaper::cancel() {
-    path_.clear();
-}
-
-PathReaper::PathReaper(Path const& path) : path_(path) {}
 
 PathReaper::~PathReaper() {
-    if (!path_.empty() && exists(path_))
-        remove(path_);
-}
-
-void PathReaper::cancel() {
-    path_.clear();
+    if (armed())
+        remove(get());
 }
 
 } // namespace koril::filesystem

@@ -61,6 +61,10 @@ public:
     bool run();
 
 private:
+    void pushUndo(Undo::Kind kind, std::int32_t state, std::size_t position,
+                  Capture const& saved = Capture()) {
+        undo_.push_back({kind, state, position, saved});
+    }
     bool enterBody(RegexState const& repeat, std::int32_t id, std::size_t position,
                    Undo::Kind kind);
     void restoreVisits(Undo const& undo) {
@@ -84,13 +88,7 @@ bool Backtracking::enterBody(RegexState const& repeat, std::int32_t id, std::siz
     RepeatVisit& visit = context_.visits[static_cast<std::size_t>(repeat.index)];
     if (visit.count != 0 && visit.position == position && visit.count >= 2)
         return false;
-    Undo undo;
-    undo.kind = kind;
-    undo.state = id;
-    undo.position = position;
-    undo.saved.first = visit.position;
-    undo.saved.second = static_cast<std::size_t>(visit.count);
-    undo_.push_back(undo);
+    pushUndo(kind, id, position, {visit.position, static_cast<std::size_t>(visit.count), false});
     if (visit.count == 0 || visit.position != position)
         visit = {position, 1};
     else
@@ -211,34 +209,22 @@ bool Backtracking::run() {
                      : -1;
             break;
         case RegexOp::GroupBegin: {
-            Undo undo;
-            undo.kind = Undo::Kind::GroupStart;
-            undo.state = state.index;
             Capture& capture = context_.captures[static_cast<std::size_t>(state.index)];
-            undo.saved = capture;
-            undo_.push_back(undo);
+            pushUndo(Undo::Kind::GroupStart, state.index, 0, capture);
             capture.first = position;
             id = state.next;
             break;
         }
         case RegexOp::GroupEnd: {
-            Undo undo;
-            undo.kind = Undo::Kind::Group;
-            undo.state = state.index;
             Capture& capture = context_.captures[static_cast<std::size_t>(state.index)];
-            undo.saved = capture;
-            undo_.push_back(undo);
+            pushUndo(Undo::Kind::Group, state.index, 0, capture);
             capture.second = position;
             capture.matched = true;
             id = state.next;
             break;
         }
         case RegexOp::Alternative: {
-            Undo undo;
-            undo.kind = Undo::Kind::Resume;
-            undo.state = state.next;
-            undo.position = position;
-            undo_.push_back(undo);
+            pushUndo(Undo::Kind::Resume, state.next, position);
             id = state.alt;
             break;
         }
@@ -250,20 +236,12 @@ bool Backtracking::run() {
                     enterBody(state, id, position, Undo::Kind::GreedyPass) ? state.alt : state.next;
                 break;
             }
-            Undo undo;
-            undo.kind = Undo::Kind::LazyRepeat;
-            undo.state = id;
-            undo.position = position;
-            undo_.push_back(undo);
+            pushUndo(Undo::Kind::LazyRepeat, id, position);
             id = state.next;
             break;
         }
         case RegexOp::Lookahead: {
-            Undo undo;
-            undo.kind = Undo::Kind::Lookahead;
-            undo.state = id;
-            undo.position = position;
-            undo_.push_back(undo);
+            pushUndo(Undo::Kind::Lookahead, id, position);
             outer_.push_back(context_);
             context_.visits.assign(program_.repeatCount, RepeatVisit());
             context_.begin = position;
