@@ -8,7 +8,8 @@ set -euo pipefail
 tour_packages=(cmake ninja-build g++)
 test_packages=("${tour_packages[@]}" libgtest-dev libbenchmark-dev libicu-dev unicode-data bzip2
                python3 pkg-config g++-mingw-w64-x86-64-posix wine wine64
-               doxygen dpkg-dev file lintian man-db unzip clang-14 libclang-rt-14-dev)
+               doxygen dpkg-dev file lintian man-db unzip clang-14 libclang-rt-14-dev
+               clang-tidy-14 clang-format-14)
 report_packages=("${tour_packages[@]}" libbenchmark-dev libicu-dev python3-matplotlib)
 
 case "${1:-}" in

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: native, native under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows DLL under Wine. Builds the API reference, and the
-# packages of both targets (Debian packages, checked with lintian; a Windows .zip); unpacks each
-# into a staging directory and builds and runs the example consumer against it. Gives every fuzz
-# target a short run. Exits non-zero if anything fails.
+# UndefinedBehaviorSanitizer, and the Windows DLL under Wine. Checks the formatting and runs
+# clang-tidy (scripts/lint.sh). Builds the API reference, and the packages of both targets (Debian
+# packages, checked with lintian; a Windows .zip); unpacks each into a staging directory and builds
+# and runs the example consumer against it. Gives every fuzz target a short run. Exits non-zero if
+# anything fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test || exit 1
@@ -85,6 +86,7 @@ for preset in native asan mingw; do
     if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; then
         step "tests ($preset)" ctest --preset "$preset"
         if [ "$preset" = native ]; then
+            step "lint" scripts/lint.sh
             step "API reference" cmake --build --preset native --target docs
         fi
         if [ "$preset" != asan ]; then

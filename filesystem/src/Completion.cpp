@@ -15,7 +15,7 @@ Path systemComplete(Path const& path) {
         return path;
     Path const current = getCurrentDirectory();
     Path const rootName = path.rootName();
-    if (rootName == "" || rootName == current.rootName())
+    if (rootName.empty() || rootName == current.rootName())
         return complete(path, current);
     return path;
 }

@@ -106,10 +106,9 @@ Path& Path::operator+=(Path const& other) {
 }
 
 Path& Path::operator/=(Path const& other) {
-    if (this == &other) {
-        Path const copy(other);
-        return *this /= copy;
-    }
+    // Appending a path to itself: a copy keeps the operand whole while the text grows.
+    if (this == &other)
+        return *this /= Path(other);
     nativeCache_.reset();
     if (other.text_.empty())
         return *this;

@@ -73,7 +73,7 @@ private:
     void quantify(OpenGroup& group);
     void quantifyByInterval(OpenGroup& group);
     Sequence parseBracket(bool negated);
-    bool parseBracketTerm(RegexBracket& bracket, int& lastKind, wchar_t& lastUnit);
+    bool parseBracketTerm(RegexBracket& bracket, int& lastKind, wchar_t& pendingUnit);
     Sequence insertBracket(RegexBracket bracket);
     void endAlternative(OpenGroup& group);
     Sequence closeGroup(OpenGroup& group);
@@ -434,32 +434,32 @@ enum LastKind { kNone, kUnit, kClass };
 Sequence Compiler::parseBracket(bool negated) {
     RegexBracket bracket(negated);
     int lastKind = kNone;
-    wchar_t lastUnit = 0;
-    if (acceptUnit(lastUnit)) {
+    wchar_t pendingUnit = 0;
+    if (acceptUnit(pendingUnit)) {
         lastKind = kUnit;
     } else if (accept(RegexToken::BracketDash)) {
         lastKind = kUnit;
-        lastUnit = L'-';
+        pendingUnit = L'-';
     }
-    while (parseBracketTerm(bracket, lastKind, lastUnit))
+    while (parseBracketTerm(bracket, lastKind, pendingUnit))
         ;
     if (lastKind == kUnit)
-        bracket.addUnit(lastUnit);
+        bracket.addUnit(pendingUnit);
     return insertBracket(std::move(bracket));
 }
 
-bool Compiler::parseBracketTerm(RegexBracket& bracket, int& lastKind, wchar_t& lastUnit) {
+bool Compiler::parseBracketTerm(RegexBracket& bracket, int& lastKind, wchar_t& pendingUnit) {
     if (accept(RegexToken::BracketEnd))
         return false;
     auto const pushUnit = [&](wchar_t unit) {
         if (lastKind == kUnit)
-            bracket.addUnit(lastUnit);
+            bracket.addUnit(pendingUnit);
         lastKind = kUnit;
-        lastUnit = unit;
+        pendingUnit = unit;
     };
     auto const pushClass = [&] {
         if (lastKind == kUnit)
-            bracket.addUnit(lastUnit);
+            bracket.addUnit(pendingUnit);
         lastKind = kClass;
     };
     RegexTraits const& traits = program_.traits;
@@ -488,9 +488,9 @@ bool Compiler::parseBracketTerm(RegexBracket& bracket, int& lastKind, wchar_t& l
             fail(std::regex_constants::error_range);
         if (lastKind == kUnit) {
             if (acceptUnit(unit))
-                bracket.addRange(lastUnit, unit);
+                bracket.addRange(pendingUnit, unit);
             else if (accept(RegexToken::BracketDash))
-                bracket.addRange(lastUnit, L'-');
+                bracket.addRange(pendingUnit, L'-');
             else
                 fail(std::regex_constants::error_range);
             lastKind = kNone;

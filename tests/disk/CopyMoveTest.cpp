@@ -1,33 +1,15 @@
-// Copying files and trees, renaming and moving.
+// Copying files, links and trees, renaming and moving.
 
-#include "support/Scratch.h"
-
-#include <koril/filesystem/Operations.h>
-
-#include <gtest/gtest.h>
+#include "disk/DiskTest.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <optional>
-#include <string>
-#include <system_error>
+#include <stdexcept>
+#include <utility>
 
-namespace koril::filesystem {
+namespace koril::filesystem::disktest {
 namespace {
-
-using koril::testing::existsOnDisk;
-using koril::testing::makeDirectories;
-using koril::testing::readFile;
-using koril::testing::ScratchDirectory;
-using koril::testing::toStd;
-using koril::testing::writeFile;
-namespace fs = std::filesystem;
-using koril::testing::makeReadOnly;
-
-bool isEmptyDirectory(Path const& path) {
-    return fs::is_directory(toStd(path)) && fs::is_empty(toStd(path));
-}
 
 // a\{x.txt, sub\{y.txt, deeper\z.txt}}
 void makeSampleTree(Path const& root) {
@@ -37,88 +19,100 @@ void makeSampleTree(Path const& root) {
     writeFile(root / Path("sub/deeper/z.txt"), "z");
 }
 
-TEST(CopyFile, ReplacesOrRefusesAnExistingDestination) {
-    struct Case {
-        char const* what;
-        bool failIfExists;
-        bool destinationExists;
-        bool expected;
-        char const* destinationAfter;
-    } const cases[] = {
-        {"new destination", true, false, true, "source"},
-        {"new destination, replacing allowed", false, false, true, "source"},
-        {"existing destination refused", true, true, false, "old"},
-        {"existing destination replaced", false, true, true, "source"},
-    };
-    for (Case const& c : cases) {
-        SCOPED_TRACE(c.what);
-        ScratchDirectory scratch;
-        writeFile(scratch / "from", "source");
-        if (c.destinationExists)
-            writeFile(scratch / "to", "old");
-        EXPECT_EQ(copyFile(scratch / "from", scratch / "to", c.failIfExists), c.expected);
-        EXPECT_EQ(readFile(scratch / "to"), c.destinationAfter);
-        EXPECT_EQ(readFile(scratch / "from"), "source");
-    }
+// What a refused call must leave as it was: a file's contents, a directory, or nothing.
+std::string stateOf(Path const& path) {
+    if (!existsOnDisk(path))
+        return "<none>";
+    return fs::is_directory(toStd(path)) ? "<directory>" : readFile(path);
 }
 
-TEST(CopyFile, FailsWithoutTouchingTheDestination) {
+TEST(CopyFile, ReplacesOnlyWhatWindowsWouldReplace) {
     ScratchDirectory scratch;
-    writeFile(scratch / "file", "source");
+    writeFile(scratch / "source", "new");
+    writeFile(scratch / "existing", "old");
+    writeFile(scratch / "readOnly", "old");
+    makeReadOnly(scratch / "readOnly");
     makeDirectories(scratch / "dir");
     struct Case {
         char const* what;
-        Path from;
-        Path to;
-    } const cases[] = {
-        {"missing source", scratch / "missing", scratch / "new1"},
-        {"directory source", scratch / "dir", scratch / "new2"},
-        {"parent of the destination is a file", scratch / "file", scratch / "file/new"},
-        {"destination directory", scratch / "file", scratch / "dir"},
+        char const* from;
+        char const* to;
+        bool failIfExists;
+        bool copied;
     };
+    std::vector<Case> cases = {
+        {"new destination", "source", "fresh1", true, true},
+        {"new destination, replacing allowed", "source", "fresh2", false, true},
+        {"existing destination refused", "source", "existing", true, false},
+        {"missing source", "missing", "fresh3", false, false},
+        {"directory source", "dir", "fresh4", false, false},
+        {"parent of the destination is a file", "source", "source/new", false, false},
+        {"destination directory", "source", "dir", false, false},
+    };
+    // Wine run by root leaves the read-only attribute to Unix permissions, which root ignores.
+    if (!onWindows() || !std::ofstream(toStd(scratch / "readOnly"), std::ios::app))
+        cases.push_back({"read-only destination", "source", "readOnly", false, false});
+#ifndef _WIN32
+    makeDirectories(scratch / "linked");
+    fs::create_symlink(scratch.native() / "linked", scratch.native() / "dirLink");
+    fs::create_hard_link(scratch.native() / "source", scratch.native() / "alias");
+    cases.push_back({"itself", "source", "source", false, false});
+    cases.push_back({"a hard link to itself", "source", "alias", false, false});
+    cases.push_back({"link to a directory as source", "dirLink", "fresh5", true, false});
+#endif
+    std::set<std::string> expectedNames = namesOnDisk(scratch.native());
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_FALSE(copyFile(c.from, c.to, false));
-        EXPECT_FALSE(fs::is_regular_file(toStd(c.to)));
+        std::string const before = stateOf(scratch / c.to);
+        EXPECT_EQ(copyFile(scratch / c.from, scratch / c.to, c.failIfExists), c.copied);
+        EXPECT_EQ(stateOf(scratch / c.to), c.copied ? "new" : before);
+        if (c.copied)
+            expectedNames.insert(c.to);
     }
-    EXPECT_EQ(readFile(scratch / "file"), "source");
-    EXPECT_TRUE(isEmptyDirectory(scratch / "dir"));
+    EXPECT_TRUE(copyFile(scratch / "source", scratch / "existing", false));
+    EXPECT_EQ(readFile(scratch / "existing"), "new");
+    EXPECT_EQ(readFile(scratch / "source"), "new");
+    // No temporary copy is left behind by any of the refusals.
+    EXPECT_EQ(namesOnDisk(scratch.native()), expectedNames);
 }
 
-TEST(CopyFile, RefusesToReplaceAReadOnlyFile) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "file", "source");
-    writeFile(scratch / "readOnly", "old");
-    makeReadOnly(scratch / "readOnly");
-    // Wine run by root leaves the read-only attribute to Unix permissions, which root ignores.
-    if (koril::testing::onWindows() && std::ofstream(toStd(scratch / "readOnly"), std::ios::app))
-        GTEST_SKIP() << "this platform lets a read-only file be written";
-    EXPECT_FALSE(copyFile(scratch / "file", scratch / "readOnly", false));
-    EXPECT_EQ(readFile(scratch / "readOnly"), "old");
+TEST(CopyRenameMove, NeverReplaceAnExistingDestination) {
+    using Operation = bool (*)(Path const&, Path const&);
+    struct Named {
+        char const* name;
+        Operation operation;
+        bool keepsSource;
+    };
+    for (Named const& named : {Named{"copy", &koril::filesystem::copy, true},
+                               Named{"rename", &koril::filesystem::rename, false},
+                               Named{"move", &koril::filesystem::move, false}}) {
+        SCOPED_TRACE(named.name);
+        ScratchDirectory scratch;
+        writeFile(scratch / "a", "a");
+        writeFile(scratch / "b", "b");
+        makeSampleTree(scratch / "tree");
+        makeDirectories(scratch / "empty");
+        makeDirectories(scratch / "into");
+        // POSIX's own rename replaces an empty directory; the library's never does.
+        for (auto const& [from, to] : std::vector<std::pair<char const*, char const*>>{
+                 {"a", "b"}, {"a", "empty"}, {"tree", "b"}, {"tree", "empty"}, {"missing", "c"}})
+            EXPECT_FALSE(named.operation(scratch / from, scratch / to)) << from << " to " << to;
+        EXPECT_EQ(readFile(scratch / "a"), "a");
+        EXPECT_EQ(readFile(scratch / "b"), "b");
+        EXPECT_EQ(readFile(scratch / "tree/sub/deeper/z.txt"), "z");
+        EXPECT_TRUE(isEmptyDirectory(scratch / "empty"));
+        EXPECT_FALSE(existsOnDisk(scratch / "c"));
+
+        EXPECT_TRUE(named.operation(scratch / "a", scratch / "into/c"));
+        EXPECT_TRUE(named.operation(scratch / "tree", scratch / "into/moved"));
+        EXPECT_EQ(readFile(scratch / "into/c"), "a");
+        EXPECT_EQ(readFile(scratch / "into/moved/sub/deeper/z.txt"), "z");
+        EXPECT_EQ(existsOnDisk(scratch / "a"), named.keepsSource);
+        EXPECT_EQ(existsOnDisk(scratch / "tree"), named.keepsSource);
+    }
 }
 
-TEST(Copy, NeverOverwrites) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "a", "a");
-    writeFile(scratch / "b", "b");
-    makeSampleTree(scratch / "tree");
-    makeDirectories(scratch / "existing");
-
-    EXPECT_FALSE(copy(scratch / "a", scratch / "b"));
-    EXPECT_EQ(readFile(scratch / "a"), "a");
-    EXPECT_EQ(readFile(scratch / "b"), "b");
-    EXPECT_FALSE(copy(scratch / "tree", scratch / "existing"));
-    EXPECT_TRUE(isEmptyDirectory(scratch / "existing"));
-    EXPECT_FALSE(copy(scratch / "missing", scratch / "c"));
-    EXPECT_FALSE(existsOnDisk(scratch / "c"));
-
-    EXPECT_TRUE(copy(scratch / "a", scratch / "c"));
-    EXPECT_EQ(readFile(scratch / "c"), "a");
-    EXPECT_TRUE(copy(scratch / "tree", scratch / "copy"));
-    EXPECT_EQ(readFile(scratch / "copy/sub/deeper/z.txt"), "z");
-}
-
-TEST(CopyDirectory, CopiesRecursivelyOrOneLevel) {
+TEST(CopyDirectory, CopiesRecursivelyOrOneLevelOrRefusesBeforeCopyingAnything) {
     ScratchDirectory scratch;
     makeSampleTree(scratch / "a");
 
@@ -136,32 +130,26 @@ TEST(CopyDirectory, CopiesRecursivelyOrOneLevel) {
     EXPECT_EQ(readFile(scratch / "new/parent/copy/sub/y.txt"), "y");
     // The source is read, never changed.
     EXPECT_EQ(readFile(scratch / "a/sub/deeper/z.txt"), "z");
-}
 
-TEST(CopyDirectory, RefusesBeforeCopyingAnything) {
-    ScratchDirectory scratch;
-    makeSampleTree(scratch / "a");
+    // Refusals copy nothing.
     makeDirectories(scratch / "existing");
     writeFile(scratch / "existing/own", "own");
     writeFile(scratch / "file", "file");
     struct Case {
         char const* what;
-        Path from;
-        Path to;
+        char const* from;
+        char const* to;
         bool recursive;
     } const cases[] = {
-        {"existing destination", scratch / "a", scratch / "existing", true},
-        {"existing destination, one level", scratch / "a", scratch / "existing", false},
-        {"missing source", scratch / "missing", scratch / "new1", true},
-        {"file as source", scratch / "file", scratch / "new2", true},
-        {"destination below a file", scratch / "a", scratch / "file/new", true},
+        {"existing destination", "a", "existing", true},
+        {"existing destination, one level", "a", "existing", false},
+        {"missing source", "missing", "new1", true},
+        {"file as source", "file", "new2", true},
+        {"destination below a file", "a", "file/new", true},
     };
-    for (Case const& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_FALSE(copyDirectory(c.from, c.to, c.recursive));
-    }
-    EXPECT_FALSE(existsOnDisk(scratch / "existing/x.txt"));
-    EXPECT_EQ(readFile(scratch / "existing/own"), "own");
+    for (Case const& c : cases)
+        EXPECT_FALSE(copyDirectory(scratch / c.from, scratch / c.to, c.recursive)) << c.what;
+    EXPECT_EQ(namesOnDisk(toStd(scratch / "existing")), std::set<std::string>{"own"});
     EXPECT_FALSE(existsOnDisk(scratch / "new1"));
     EXPECT_FALSE(existsOnDisk(scratch / "new2"));
     EXPECT_EQ(readFile(scratch / "file"), "file");
@@ -176,7 +164,7 @@ std::optional<std::string> makeUncopyableEntry(Path const& path) {
         return "a file without read permission";
     fs::permissions(toStd(path), fs::perms::owner_all);
     fs::remove(toStd(path));
-    if (koril::testing::platformCreatesSymbolicLinks()) {
+    if (platformCreatesSymbolicLinks()) {
         fs::create_symlink(toStd(path.parentPath() / Path("gone")), toStd(path));
         return "a dangling link";
     }
@@ -198,84 +186,13 @@ TEST(CopyDirectory, CopiesEverythingElseWhenAnEntryFails) {
     EXPECT_FALSE(existsOnDisk(scratch / "b/sub/bad"));
 }
 
-TEST(CopyDirectory, CopiesLinksToFilesAsFilesAndFailsOnLinksToDirectories) {
-    if (!koril::testing::platformCreatesSymbolicLinks())
-        GTEST_SKIP() << "this platform creates no symbolic links";
-    ScratchDirectory scratch;
-    makeSampleTree(scratch / "a");
-    makeDirectories(scratch / "outside");
-    writeFile(scratch / "outside/data", "data");
-    fs::create_symlink(toStd(scratch / "outside/data"), toStd(scratch / "a/fileLink"));
-    fs::create_directory_symlink(toStd(scratch / "outside"), toStd(scratch / "a/dirLink"));
-
-    EXPECT_FALSE(copyDirectory(scratch / "a", scratch / "b", true));
-    EXPECT_FALSE(fs::is_symlink(toStd(scratch / "b/fileLink")));
-    EXPECT_EQ(readFile(scratch / "b/fileLink"), "data");
-    EXPECT_FALSE(existsOnDisk(scratch / "b/dirLink"));
-    EXPECT_EQ(readFile(scratch / "b/sub/deeper/z.txt"), "z");
-}
-
-TEST(Rename, NeverReplaces) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "a", "a");
-    writeFile(scratch / "b", "b");
-    makeDirectories(scratch / "dir");
-    writeFile(scratch / "dir/inside", "inside");
-
-    EXPECT_FALSE(rename(scratch / "a", scratch / "b"));
-    EXPECT_FALSE(rename(scratch / "a", scratch / "dir"));
-    EXPECT_FALSE(rename(scratch / "dir", scratch / "b"));
-    EXPECT_EQ(readFile(scratch / "a"), "a");
-    EXPECT_EQ(readFile(scratch / "b"), "b");
-    EXPECT_EQ(readFile(scratch / "dir/inside"), "inside");
-    EXPECT_FALSE(rename(scratch / "missing", scratch / "c"));
-    EXPECT_FALSE(existsOnDisk(scratch / "c"));
-
-    EXPECT_TRUE(rename(scratch / "a", scratch / "c"));
-    EXPECT_FALSE(existsOnDisk(scratch / "a"));
-    EXPECT_EQ(readFile(scratch / "c"), "a");
-    EXPECT_TRUE(rename(scratch / "dir", scratch / "renamed"));
-    EXPECT_EQ(readFile(scratch / "renamed/inside"), "inside");
-}
-
-TEST(Move, MovesFilesAndTreesAcrossDirectories) {
-    ScratchDirectory scratch;
-    makeDirectories(scratch / "one");
-    makeDirectories(scratch / "two");
-    writeFile(scratch / "one/file", "file");
-    makeSampleTree(scratch / "one/tree");
-
-    EXPECT_TRUE(move(scratch / "one/file", scratch / "two/file"));
-    EXPECT_TRUE(move(scratch / "one/tree", scratch / "two/moved"));
-    EXPECT_EQ(readFile(scratch / "two/file"), "file");
-    EXPECT_EQ(readFile(scratch / "two/moved/sub/deeper/z.txt"), "z");
-    EXPECT_TRUE(isEmptyDirectory(scratch / "one"));
-}
-
-TEST(Move, LeavesBothSidesWhenTheDestinationExists) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "a", "a");
-    writeFile(scratch / "b", "b");
-    makeSampleTree(scratch / "tree");
-    makeDirectories(scratch / "existing");
-
-    EXPECT_FALSE(move(scratch / "a", scratch / "b"));
-    EXPECT_EQ(readFile(scratch / "a"), "a");
-    EXPECT_EQ(readFile(scratch / "b"), "b");
-    EXPECT_FALSE(move(scratch / "tree", scratch / "existing"));
-    EXPECT_EQ(readFile(scratch / "tree/sub/deeper/z.txt"), "z");
-    EXPECT_TRUE(isEmptyDirectory(scratch / "existing"));
-    EXPECT_FALSE(move(scratch / "missing", scratch / "c"));
-    EXPECT_FALSE(existsOnDisk(scratch / "c"));
-}
-
 // A directory on another volume than the scratch directory, where a rename cannot reach; removed
 // with everything in it at the end.
 class OtherVolume {
 public:
     explicit OtherVolume(ScratchDirectory const& scratch) {
         // A memory file system, which Wine shows on its drive Z:.
-        fs::path const memory = koril::testing::onWindows() ? "Z:\\dev\\shm" : "/dev/shm";
+        fs::path const memory = onWindows() ? "Z:\\dev\\shm" : "/dev/shm";
         fs::path const candidate = memory / scratch.native().filename();
         std::error_code error;
         if (!fs::create_directory(candidate, error) || error)
@@ -292,8 +209,6 @@ public:
         }
         fs::remove(probe, error);
     }
-    OtherVolume(OtherVolume const&) = delete;
-    OtherVolume& operator=(OtherVolume const&) = delete;
     ~OtherVolume() {
         std::error_code error;
         if (!directory_.empty()) {
@@ -324,23 +239,110 @@ TEST(Move, CopiesAndRemovesAcrossVolumes) {
     EXPECT_EQ(readFile(other / "tree/sub/deeper/z.txt"), "z");
     EXPECT_FALSE(existsOnDisk(scratch / "file"));
     EXPECT_FALSE(existsOnDisk(scratch / "tree"));
-}
 
-TEST(Move, KeepsTheCompleteCopyWhenTheSourceCannotBeRemoved) {
-    ScratchDirectory scratch;
-    OtherVolume other(scratch);
-    if (!other.available())
-        GTEST_SKIP() << "no second volume to move to";
+    // A source that cannot be removed afterwards leaves both complete.
     makeSampleTree(scratch / "tree");
     writeFile(scratch / "tree/sub/locked", "locked");
     makeReadOnly(scratch / "tree/sub/locked");
-
-    EXPECT_FALSE(move(scratch / "tree", other / "tree"));
-    EXPECT_EQ(readFile(other / "tree/x.txt"), "x");
-    EXPECT_EQ(readFile(other / "tree/sub/deeper/z.txt"), "z");
-    EXPECT_EQ(readFile(other / "tree/sub/locked"), "locked");
+    EXPECT_FALSE(move(scratch / "tree", other / "second"));
+    EXPECT_EQ(readFile(other / "second/x.txt"), "x");
+    EXPECT_EQ(readFile(other / "second/sub/deeper/z.txt"), "z");
+    EXPECT_EQ(readFile(other / "second/sub/locked"), "locked");
     EXPECT_EQ(readFile(scratch / "tree/sub/locked"), "locked");
 }
 
+TEST(CopySymbolicLink, FailsOnSomethingThatIsNoLink) {
+    ScratchDirectory scratch;
+    writeFile(scratch / "file", "data");
+    makeDirectories(scratch / "dir");
+    EXPECT_FALSE(copySymbolicLink(scratch / "file", scratch / "a", true));
+    EXPECT_FALSE(copySymbolicLink(scratch / "dir", scratch / "b", true));
+    EXPECT_FALSE(copySymbolicLink(scratch / "missing", scratch / "c", false));
+    EXPECT_EQ(namesOnDisk(scratch.native()), (std::set<std::string>{"file", "dir"}));
+}
+
+class SymbolicLinks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!platformCreatesSymbolicLinks())
+            GTEST_SKIP() << "this platform creates no symbolic links";
+        makeSampleTree(scratch / "a");
+        makeDirectories(scratch / "dir");
+        writeFile(scratch / "dir/inside", "inside");
+        writeFile(scratch / "file", "data");
+    }
+    bool isLink(char const* name) const { return fs::is_symlink(scratch.native() / name); }
+
+    ScratchDirectory scratch;
+};
+
+TEST_F(SymbolicLinks, AreCreatedToFilesAndDirectoriesAndCopiedAsTheirContents) {
+    EXPECT_TRUE(createSymbolicLink(scratch / "file", scratch / "fileLink"));
+    EXPECT_TRUE(createSymbolicLink(scratch / "dir", scratch / "dirLink"));
+    EXPECT_TRUE(isLink("fileLink"));
+    EXPECT_EQ(readFile(scratch / "fileLink"), "data");
+    EXPECT_EQ(readFile(scratch / "dirLink/inside"), "inside");
+    EXPECT_EQ(symbolicLinkStatus(scratch / "dirLink").getType(), SymbolicLinkFile);
+
+    // `copy` follows links to their contents.
+    EXPECT_TRUE(copy(scratch / "dirLink", scratch / "dirCopy"));
+    EXPECT_TRUE(copy(scratch / "fileLink", scratch / "fileCopy"));
+    EXPECT_FALSE(isLink("dirCopy"));
+    EXPECT_FALSE(isLink("fileCopy"));
+    EXPECT_EQ(readFile(scratch / "dirCopy/inside"), "inside");
+    EXPECT_EQ(readFile(scratch / "fileCopy"), "data");
+}
+
+TEST_F(SymbolicLinks, CreationThrowsWithThePlatformErrorWhenTheLinkCannotBeMade) {
+    writeFile(scratch / "taken", "taken");
+    for (Path const& link : {scratch / "taken", scratch / "missing/link"}) {
+        SCOPED_TRACE(text(link));
+        try {
+            createSymbolicLink(scratch / "file", link);
+            ADD_FAILURE() << "no exception";
+        } catch (std::logic_error const& error) {
+            std::string const prefix = "createSymbolicLink: GetLastError() = ";
+            std::string const message = error.what();
+            ASSERT_EQ(message.compare(0, prefix.size(), prefix), 0) << message;
+            std::string const number = message.substr(prefix.size());
+            EXPECT_FALSE(number.empty());
+            EXPECT_EQ(number.find_first_not_of("0123456789"), std::string::npos) << message;
+        }
+    }
+    EXPECT_EQ(readFile(scratch / "taken"), "taken");
+    EXPECT_FALSE(existsOnDisk(scratch / "missing"));
+}
+
+TEST_F(SymbolicLinks, CopyPointsAtTheEndOfTheChainAndReplacesOnlyWhenAllowed) {
+    fs::create_symlink(toStd(scratch / "file"), toStd(scratch / "first"));
+    // A relative link: the copy must not keep its text.
+    fs::create_symlink("first", toStd(scratch / "second"));
+    writeFile(scratch / "taken", "taken");
+
+    EXPECT_TRUE(copySymbolicLink(scratch / "second", scratch / "copy", true));
+    ASSERT_TRUE(isLink("copy"));
+    EXPECT_EQ(fs::read_symlink(toStd(scratch / "copy")), toStd(scratch / "file"));
+    EXPECT_EQ(readFile(scratch / "copy"), "data");
+
+    EXPECT_FALSE(copySymbolicLink(scratch / "second", scratch / "taken", true));
+    EXPECT_FALSE(isLink("taken"));
+    EXPECT_EQ(readFile(scratch / "taken"), "taken");
+    EXPECT_TRUE(copySymbolicLink(scratch / "second", scratch / "taken", false));
+    EXPECT_TRUE(isLink("taken"));
+    EXPECT_EQ(readFile(scratch / "taken"), "data");
+}
+
+// Links to files are copied as files; a link to a directory fails the copy and is left out.
+TEST_F(SymbolicLinks, CopyDirectoryCopiesLinksToFilesAndFailsOnLinksToDirectories) {
+    fs::create_symlink(toStd(scratch / "file"), toStd(scratch / "a/fileLink"));
+    fs::create_directory_symlink(toStd(scratch / "dir"), toStd(scratch / "a/dirLink"));
+
+    EXPECT_FALSE(copyDirectory(scratch / "a", scratch / "b", true));
+    EXPECT_FALSE(isLink("b/fileLink"));
+    EXPECT_EQ(readFile(scratch / "b/fileLink"), "data");
+    EXPECT_FALSE(existsOnDisk(scratch / "b/dirLink"));
+    EXPECT_EQ(readFile(scratch / "b/sub/deeper/z.txt"), "z");
+}
+
 } // namespace
-} // namespace koril::filesystem
+} // namespace koril::filesystem::disktest

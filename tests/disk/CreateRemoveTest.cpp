@@ -1,41 +1,13 @@
-// Creating directories and removing files, directories and trees.
+// Creating directories and removing files, directories and trees, by call and by reaper.
 
-#include "support/Scratch.h"
-
-#include <koril/filesystem/DirectoryIterator.h>
-#include <koril/filesystem/FileLock.h>
-#include <koril/filesystem/Operations.h>
-
-#include <gtest/gtest.h>
+#include "disk/DiskTest.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
-namespace koril::filesystem {
+namespace koril::filesystem::disktest {
 namespace {
 
-using koril::testing::existsOnDisk;
-using koril::testing::makeDirectories;
-using koril::testing::readFile;
-using koril::testing::ScratchDirectory;
-using koril::testing::toStd;
-using koril::testing::writeFile;
-namespace fs = std::filesystem;
-using koril::testing::makeReadOnly;
-
-// The file names of a directory in the order the library lists them.
-std::vector<std::string> listNames(Path const& directory) {
-    std::vector<std::string> names;
-    DirectoryEntry const end;
-    for (DirectoryIterator it(directory); *it != end; ++it)
-        names.push_back(it->getPath().filename().string().toUTF8String());
-    return names;
-}
-
-TEST(CreateDirectory, CreatesOneLevelAndAcceptsWhatExists) {
+TEST(CreateDirectory, CreatesOneLevelAcceptsWhatExistsAndRefusesTheRest) {
     ScratchDirectory scratch;
     makeDirectories(scratch / "dir");
     writeFile(scratch / "dir/inside.txt", "keep");
@@ -47,34 +19,17 @@ TEST(CreateDirectory, CreatesOneLevelAndAcceptsWhatExists) {
     EXPECT_TRUE(createDirectory(scratch / "dir"));
     EXPECT_EQ(readFile(scratch / "dir/inside.txt"), "keep");
     EXPECT_TRUE(createDirectory(scratch / "file"));
-    EXPECT_TRUE(fs::is_regular_file(toStd(scratch / "file")));
     EXPECT_EQ(readFile(scratch / "file"), "contents");
-}
 
-TEST(CreateDirectory, RefusesWithoutCreatingAnything) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "file", "contents");
     // Windows: short enough for the volume, too long for the classic directory limit. POSIX
     // limits only what the kernel refuses too: a name longer than any volume takes.
-    std::string const tooLong(koril::testing::onWindows() ? 240 : 300, 'd');
-    struct Case {
-        char const* what;
-        Path path;
-        Path mustNotExist;
-    } const cases[] = {
-        {"missing parent", scratch / "a/b", scratch / "a"},
-        {"parent is a regular file", scratch / "file/x", scratch / "file/x"},
-        {"too long", scratch / tooLong, scratch / tooLong},
-    };
-    for (Case const& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_FALSE(createDirectory(c.path));
-        EXPECT_FALSE(existsOnDisk(c.mustNotExist));
-    }
-    EXPECT_EQ(readFile(scratch / "file"), "contents");
+    std::string const tooLong(onWindows() ? 240 : 300, 'd');
+    for (Path const& refused : {scratch / "a/b", scratch / "file/x", scratch / tooLong})
+        EXPECT_FALSE(createDirectory(refused)) << text(refused).substr(0, 80);
+    EXPECT_EQ(namesOnDisk(scratch.native()), (std::set<std::string>{"dir", "file", "new"}));
 }
 
-TEST(CreateDirectories, CreatesTheMissingAncestorsTopDown) {
+TEST(CreateDirectories, CreatesTheMissingAncestorsAndStopsWhereOneCannotBe) {
     ScratchDirectory scratch;
     makeDirectories(scratch / "a");
     EXPECT_TRUE(createDirectories(scratch / "a/b/c"));
@@ -85,48 +40,53 @@ TEST(CreateDirectories, CreatesTheMissingAncestorsTopDown) {
     writeFile(scratch / "a/b/c/f", "kept");
     EXPECT_TRUE(createDirectories(scratch / "a/b/c"));
     EXPECT_EQ(readFile(scratch / "a/b/c/f"), "kept");
-}
 
-TEST(CreateDirectories, StopsWhereAnAncestorCannotBeCreated) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "f", "contents");
-    EXPECT_FALSE(createDirectories(scratch / "f/x/y"));
-    EXPECT_TRUE(fs::is_regular_file(toStd(scratch / "f")));
-    EXPECT_EQ(readFile(scratch / "f"), "contents");
+    EXPECT_FALSE(createDirectories(scratch / "a/b/c/f/x/y"));
+    EXPECT_EQ(readFile(scratch / "a/b/c/f"), "kept");
     EXPECT_FALSE(createDirectories(Path()));
+    if (!exists(Path("Q:\\"))) {
+        EXPECT_FALSE(createDirectories(Path("Q:\\koril\\nowhere")));
+    }
 }
 
-TEST(CreateDirectories, ReturnsFalseOnARootThatNamesNothing) {
-    Path const root("Q:\\");
-    if (exists(root))
-        GTEST_SKIP() << "drive Q: exists here";
-    EXPECT_FALSE(createDirectories(Path("Q:\\koril\\nowhere")));
-}
-
-TEST(Remove, RemovesFilesAndEmptyDirectoriesOnly) {
+TEST(Remove, RemovesFilesAndEmptyDirectoriesOnlyAndRemoveAllActsAlikeOnThem) {
     ScratchDirectory scratch;
-    writeFile(scratch / "file", "x");
+    for (char const* file : {"file", "file2"})
+        writeFile(scratch / file, "x");
     makeDirectories(scratch / "empty");
     makeDirectories(scratch / "full");
     writeFile(scratch / "full/inside", "kept");
 
     EXPECT_TRUE(remove(scratch / "file"));
-    EXPECT_FALSE(existsOnDisk(scratch / "file"));
     EXPECT_TRUE(remove(scratch / "empty"));
-    EXPECT_FALSE(existsOnDisk(scratch / "empty"));
+    EXPECT_TRUE(removeAll(scratch / "file2"));
     EXPECT_FALSE(remove(scratch / "full"));
+    EXPECT_EQ(namesOnDisk(scratch.native()), std::set<std::string>{"full"});
     EXPECT_EQ(readFile(scratch / "full/inside"), "kept");
-    EXPECT_FALSE(remove(scratch / "missing"));
-    EXPECT_FALSE(remove(Path()));
+    for (auto const removal : {&koril::filesystem::remove, &koril::filesystem::removeAll}) {
+        EXPECT_FALSE(removal(scratch / "missing"));
+        EXPECT_FALSE(removal(Path()));
+    }
 }
 
-TEST(Remove, RefusesAReadOnlyFile) {
+TEST(Remove, RefusesAReadOnlyFileUntilItIsMadeWritable) {
     ScratchDirectory scratch;
-    writeFile(scratch / "locked", "kept");
-    makeReadOnly(scratch / "locked");
-    EXPECT_FALSE(remove(scratch / "locked"));
-    EXPECT_FALSE(removeAll(scratch / "locked"));
-    EXPECT_EQ(readFile(scratch / "locked"), "kept");
+    Path const file = scratch / "keep.txt";
+    writeFile(file, "precious");
+    ASSERT_TRUE(setPermissions(file, OwnerRead));
+    EXPECT_FALSE(remove(file));
+    EXPECT_FALSE(removeAll(file));
+    EXPECT_EQ(readFile(file), "precious");
+    ASSERT_TRUE(setPermissions(file, OwnerRead | OwnerWrite));
+    EXPECT_TRUE(remove(file));
+    EXPECT_FALSE(existsOnDisk(file));
+    // Root may remove anything on POSIX; the port refuses a read-only directory as Windows does.
+    if (!onWindows()) {
+        makeDirectories(scratch / "frozen");
+        ASSERT_TRUE(setPermissions(scratch / "frozen", OwnerRead));
+        EXPECT_FALSE(remove(scratch / "frozen"));
+        EXPECT_TRUE(fs::is_directory(scratch.native() / "frozen"));
+    }
 }
 
 TEST(RemoveAll, RemovesAWholeTree) {
@@ -141,17 +101,7 @@ TEST(RemoveAll, RemovesAWholeTree) {
     writeFile(scratch / "outside", "kept");
 
     EXPECT_TRUE(removeAll(scratch / "t"));
-    EXPECT_FALSE(existsOnDisk(scratch / "t"));
-    EXPECT_EQ(readFile(scratch / "outside"), "kept");
-}
-
-TEST(RemoveAll, ActsAsRemoveOnAnythingButADirectory) {
-    ScratchDirectory scratch;
-    writeFile(scratch / "file", "x");
-    EXPECT_TRUE(removeAll(scratch / "file"));
-    EXPECT_FALSE(existsOnDisk(scratch / "file"));
-    EXPECT_FALSE(removeAll(scratch / "missing"));
-    EXPECT_FALSE(removeAll(Path()));
+    EXPECT_EQ(namesOnDisk(scratch.native()), std::set<std::string>{"outside"});
 }
 
 // The walk stops at the read-only file: what the listing gave before it is gone, the file and
@@ -168,32 +118,32 @@ TEST(RemoveAll, StopsAtAReadOnlyFileDeepInside) {
     writeFile(sub / Path("inner/leaf"), "leaf");
     writeFile(sub / Path("locked"), "locked");
     makeReadOnly(sub / Path("locked"));
-    std::vector<std::string> const rootOrder = listNames(root);
-    std::vector<std::string> const subOrder = listNames(sub);
+    std::vector<DirectoryEntry> const rootOrder = listEntries(root);
+    std::vector<DirectoryEntry> const subOrder = listEntries(sub);
 
     EXPECT_FALSE(removeAll(root));
 
     // Compares one directory with its listing before the call: the entries before `stop` are
     // gone, `stop` and the ones after it are intact.
-    auto checkLevel = [](Path const& dir, std::vector<std::string> const& order,
-                         std::string const& stop) {
-        SCOPED_TRACE(toStd(dir).u8string());
-        auto const stopAt = std::find(order.begin(), order.end(), stop);
+    auto checkLevel = [](std::vector<DirectoryEntry> const& order, std::string const& stop) {
+        auto const stopAt = std::find_if(order.begin(), order.end(), [&](auto const& entry) {
+            return text(entry.getPath().filename()) == stop;
+        });
         ASSERT_NE(stopAt, order.end());
         for (auto it = order.begin(); it != order.end(); ++it) {
-            Path const entry = dir / Path(*it);
+            Path const& entry = it->getPath();
+            std::string const name = text(entry.filename());
             if (it < stopAt) {
-                EXPECT_FALSE(existsOnDisk(entry)) << *it;
-            } else if (*it == "inner") {
+                EXPECT_FALSE(existsOnDisk(entry)) << name;
+            } else if (name == "inner") {
                 EXPECT_EQ(readFile(entry / Path("leaf")), "leaf");
-            } else if (*it != "sub") {
-                EXPECT_EQ(readFile(entry), *it);
+            } else if (name != "sub") {
+                EXPECT_EQ(readFile(entry), name);
             }
         }
     };
-    checkLevel(root, rootOrder, "sub");
-    checkLevel(sub, subOrder, "locked");
-    EXPECT_TRUE(fs::is_directory(toStd(sub)));
+    checkLevel(rootOrder, "sub");
+    checkLevel(subOrder, "locked");
 }
 
 TEST(RemoveAll, StopsAtAFileHeldOpen) {
@@ -212,7 +162,7 @@ TEST(RemoveAll, StopsAtAFileHeldOpen) {
 }
 
 TEST(RemoveAll, RemovesLinksWithoutTouchingTheirTargets) {
-    if (!koril::testing::platformCreatesSymbolicLinks())
+    if (!platformCreatesSymbolicLinks())
         GTEST_SKIP() << "this platform creates no symbolic links";
     ScratchDirectory scratch;
     makeDirectories(scratch / "target/sub");
@@ -224,29 +174,67 @@ TEST(RemoveAll, RemovesLinksWithoutTouchingTheirTargets) {
     fs::create_directory_symlink(toStd(scratch / "target"), toStd(scratch / "tree/inner/dirLink"));
     fs::create_symlink(toStd(scratch / "lone"), toStd(scratch / "tree/fileLink"));
     fs::create_directory_symlink(toStd(scratch / "target"), toStd(scratch / "topLink"));
+    fs::create_directory_symlink(toStd(scratch / "target"), toStd(scratch / "link"));
 
     EXPECT_TRUE(removeAll(scratch / "tree"));
-    EXPECT_FALSE(existsOnDisk(scratch / "tree"));
-    // The argument itself a link: only the link goes.
+    // The argument itself a link: only the link goes, for either call.
     EXPECT_TRUE(removeAll(scratch / "topLink"));
-    EXPECT_FALSE(existsOnDisk(scratch / "topLink"));
-
+    EXPECT_TRUE(remove(scratch / "link"));
+    EXPECT_EQ(namesOnDisk(scratch.native()), (std::set<std::string>{"target", "lone"}));
     EXPECT_EQ(readFile(scratch / "target/file"), "kept");
     EXPECT_EQ(readFile(scratch / "target/sub/deep"), "kept too");
     EXPECT_EQ(readFile(scratch / "lone"), "lone");
 }
 
-TEST(Remove, RemovesALinkToADirectoryAsALink) {
-    if (!koril::testing::platformCreatesSymbolicLinks())
-        GTEST_SKIP() << "this platform creates no symbolic links";
-    ScratchDirectory scratch;
-    makeDirectories(scratch / "target");
-    writeFile(scratch / "target/file", "kept");
-    fs::create_directory_symlink(toStd(scratch / "target"), toStd(scratch / "link"));
-    EXPECT_TRUE(remove(scratch / "link"));
-    EXPECT_FALSE(existsOnDisk(scratch / "link"));
-    EXPECT_EQ(readFile(scratch / "target/file"), "kept");
+enum class Target { File, EmptyDirectory, Tree, Missing };
+
+TEST(Reapers, RemoveWhatTheirKindAllows) {
+    struct Case {
+        bool directoryReaper;
+        Target target;
+        bool cancelled;
+        bool remains;
+    } const cases[] = {
+        {true, Target::Tree, false, false},
+        {true, Target::EmptyDirectory, false, false},
+        {true, Target::File, false, false},
+        {true, Target::Tree, true, true},
+        {true, Target::Missing, false, false},
+        {false, Target::Tree, false, true},
+        {false, Target::EmptyDirectory, false, false},
+        {false, Target::File, false, false},
+        {false, Target::File, true, true},
+        {false, Target::Missing, false, false},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(std::string(c.directoryReaper ? "DirectoryReaper" : "PathReaper") +
+                     " target " + std::to_string(static_cast<int>(c.target)) +
+                     (c.cancelled ? " cancelled" : ""));
+        ScratchDirectory scratch;
+        Path const path = scratch / "target";
+        if (c.target == Target::File)
+            writeFile(path, "x");
+        else if (c.target != Target::Missing)
+            makeDirectories(path);
+        if (c.target == Target::Tree)
+            writeFile(path / Path("file.txt"), "x");
+        auto reap = [&](auto&& reaper) {
+            EXPECT_EQ(text(reaper.get()), text(path));
+            if (c.cancelled) {
+                reaper.cancel();
+                EXPECT_TRUE(reaper.get().empty());
+            }
+        };
+        if (c.directoryReaper)
+            reap(DirectoryReaper(path));
+        else
+            reap(PathReaper(path));
+        EXPECT_EQ(existsOnDisk(path), c.remains);
+        if (c.target == Target::Tree && c.remains) {
+            EXPECT_TRUE(existsOnDisk(path / Path("file.txt")));
+        }
+    }
 }
 
 } // namespace
-} // namespace koril::filesystem
+} // namespace koril::filesystem::disktest

@@ -1,117 +1,50 @@
-#include <koril/filesystem/FileLock.h>
-#include <koril/filesystem/Operations.h>
+// File locks within the process and against another process.
 
 #include "disk/ChildProcess.h"
-#include "support/Scratch.h"
+#include "disk/DiskTest.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
 #include <stdexcept>
-#include <string>
-#include <thread>
-#include <vector>
 
-namespace koril::filesystem {
+#ifndef _WIN32
+#include <grp.h>
+#include <unistd.h>
+#endif
+
+namespace koril::filesystem::disktest {
 namespace {
 
-using koril::testing::existsOnDisk;
-using koril::testing::readFile;
-using koril::testing::ScratchDirectory;
-using koril::testing::writeFile;
+class FileLockTest : public ::testing::Test {
+protected:
+    FileLockTest() {
+        writeFile(first, "1");
+        writeFile(second, "2");
+    }
+    // Restores the process-wide callback whatever a test leaves behind.
+    ~FileLockTest() override { FileLock::setValidationCallback(nullptr); }
 
-// Restores the process-wide callback whatever a test leaves behind.
-class CallbackGuard {
-public:
-    ~CallbackGuard() { FileLock::setValidationCallback(nullptr); }
+    ScratchDirectory scratch;
+    Path const first = scratch / "first.txt";
+    Path const second = scratch / "second.txt";
 };
 
-// Wine 8 locks ranges against other locks only; reads and writes pass. Real Windows blocks them.
-bool lockBlocksOtherHandles() {
-    return testing::onWindows() && !testing::runningUnderWine();
-}
-
-TEST(FileLockTest, HoldsLockUntilUnlockedOrDestroyed) {
-    ScratchDirectory scratch;
-    Path const file = scratch / "data.txt";
-    writeFile(file, "contents");
+TEST_F(FileLockTest, HoldsLockUntilUnlockedOrDestroyedWithOneOwnerAfterAMove) {
     FileLock lock;
-    ASSERT_TRUE(lock.lockFile(file));
-    EXPECT_TRUE(FileLock::isFileLocked(file));
+    ASSERT_TRUE(lock.lockFile(first));
+    EXPECT_TRUE(FileLock::isFileLocked(first));
     lock.unlockFile();
-    EXPECT_FALSE(FileLock::isFileLocked(file));
+    EXPECT_FALSE(FileLock::isFileLocked(first));
     lock.unlockFile();
-    EXPECT_FALSE(FileLock::isFileLocked(file));
-    EXPECT_EQ(readFile(file), "contents");
+    EXPECT_FALSE(FileLock::isFileLocked(first));
+    EXPECT_EQ(readFile(first), "1");
     {
-        FileLock scoped(file);
-        EXPECT_TRUE(FileLock::isFileLocked(file));
+        FileLock scoped(first);
+        EXPECT_TRUE(FileLock::isFileLocked(first));
     }
-    EXPECT_FALSE(FileLock::isFileLocked(file));
-}
-
-TEST(FileLockTest, MissingFileIsNeitherLockedNorCreated) {
-    ScratchDirectory scratch;
-    Path const missing = scratch / "missing.txt";
-    FileLock lock;
-    EXPECT_FALSE(lock.lockFile(missing));
-    EXPECT_FALSE(existsOnDisk(missing));
-    EXPECT_FALSE(FileLock::isFileLocked(missing));
-}
-
-TEST(FileLockTest, DirectoryIsRefusedAndTheOldLockKept) {
-    ScratchDirectory scratch;
-    Path const file = scratch / "data.txt";
-    Path const directory = scratch / "sub";
-    writeFile(file, "x");
-    koril::testing::makeDirectories(directory);
-    FileLock lock;
-    ASSERT_TRUE(lock.lockFile(file));
-    EXPECT_FALSE(lock.lockFile(directory));
-    EXPECT_TRUE(FileLock::isFileLocked(file));
-    EXPECT_FALSE(FileLock::isFileLocked(directory));
-}
-
-TEST(FileLockTest, FailedSecondLockLeavesNoLock) {
-    ScratchDirectory scratch;
-    Path const first = scratch / "first.txt";
-    writeFile(first, "1");
-    FileLock lock;
-    ASSERT_TRUE(lock.lockFile(first));
-    EXPECT_FALSE(lock.lockFile(scratch / "missing.txt"));
     EXPECT_FALSE(FileLock::isFileLocked(first));
-}
 
-TEST(FileLockTest, ConflictingLockFailsButKeepsTheFileOpenUntilUnlocked) {
-    ScratchDirectory scratch;
-    Path const first = scratch / "first.txt";
-    Path const second = scratch / "second.txt";
-    writeFile(first, "1");
-    writeFile(second, "2");
-    FileLock holder;
-    ASSERT_TRUE(holder.lockFile(second));
-    FileLock lock;
-    ASSERT_TRUE(lock.lockFile(first));
-    EXPECT_FALSE(lock.lockFile(second));
-    EXPECT_FALSE(FileLock::isFileLocked(first));
-    // The refused lock's handle stays open, so on Windows the file stays in use after the holder
-    // lets go. POSIX sees only marked descriptors, and a refused lock holds no mark.
-    holder.unlockFile();
-    EXPECT_EQ(FileLock::isFileLocked(second), testing::onWindows());
-    lock.unlockFile();
-    EXPECT_FALSE(FileLock::isFileLocked(second));
-    // And the lock can then be taken.
-    EXPECT_TRUE(lock.lockFile(second));
-}
-
-TEST(FileLockTest, MoveLeavesOneOwner) {
-    ScratchDirectory scratch;
-    Path const first = scratch / "first.txt";
-    Path const second = scratch / "second.txt";
-    writeFile(first, "1");
-    writeFile(second, "2");
+    // A move leaves one owner.
     FileLock source(first);
     FileLock moved(std::move(source));
     source.unlockFile();
@@ -127,30 +60,48 @@ TEST(FileLockTest, MoveLeavesOneOwner) {
     EXPECT_FALSE(FileLock::isFileLocked(first));
 }
 
-TEST(FileLockTest, FileOpenThroughAnotherHandleCountsAsLocked) {
-    ScratchDirectory scratch;
-    Path const file = scratch / "data.txt";
-    writeFile(file, "x");
+// A directory is refused before anything changes; a file that cannot be opened is refused after
+// the old lock went; neither is created nor counts as locked.
+TEST_F(FileLockTest, RefusedTargetsAndWhatHappensToTheOldLock) {
+    Path const missing = scratch / "missing.txt";
+    FileLock lock;
+    ASSERT_TRUE(lock.lockFile(first));
+    EXPECT_FALSE(lock.lockFile(scratch.path()));
+    EXPECT_TRUE(FileLock::isFileLocked(first));
+    EXPECT_FALSE(FileLock::isFileLocked(scratch.path()));
+    EXPECT_FALSE(lock.lockFile(missing));
+    EXPECT_FALSE(FileLock::isFileLocked(first));
+    EXPECT_FALSE(existsOnDisk(missing));
+    EXPECT_FALSE(FileLock::isFileLocked(missing));
+
+    // A conflicting lock fails, but its handle stays open until unlocked: on Windows the file
+    // stays in use after the holder lets go. POSIX sees only marked descriptors, and a refused
+    // lock holds no mark.
+    FileLock holder(second);
+    ASSERT_TRUE(lock.lockFile(first));
+    EXPECT_FALSE(lock.lockFile(second));
+    EXPECT_FALSE(FileLock::isFileLocked(first));
+    holder.unlockFile();
+    EXPECT_EQ(FileLock::isFileLocked(second), onWindows());
+    lock.unlockFile();
+    EXPECT_FALSE(FileLock::isFileLocked(second));
+    EXPECT_TRUE(lock.lockFile(second));
+}
+
+TEST_F(FileLockTest, FileOpenThroughAnotherHandleCountsAsLocked) {
     for (char const* mode : {"rb", "ab"}) {
         SCOPED_TRACE(mode);
-        std::FILE* stream = fopenWrapper(file, mode);
+        std::FILE* stream = fopenWrapper(first, mode);
         ASSERT_NE(stream, nullptr);
-        EXPECT_TRUE(FileLock::isFileLocked(file));
+        EXPECT_TRUE(FileLock::isFileLocked(first));
         std::fclose(stream);
-        EXPECT_FALSE(FileLock::isFileLocked(file));
+        EXPECT_FALSE(FileLock::isFileLocked(first));
     }
 }
 
-TEST(FileLockTest, ValidationCallbackVetoesBeforeAnythingIsOpened) {
-    ScratchDirectory scratch;
-    Path const first = scratch / "first.txt";
-    Path const second = scratch / "second.txt";
-    writeFile(first, "1");
-    writeFile(second, "2");
-    CallbackGuard guard;
+TEST_F(FileLockTest, ValidationCallbackVetoesBeforeAnythingIsOpened) {
     FileLock lock;
     ASSERT_TRUE(lock.lockFile(first));
-
     std::vector<Path> asked;
     FileLock::setValidationCallback([&asked](Path const& path) {
         asked.push_back(path);
@@ -158,7 +109,7 @@ TEST(FileLockTest, ValidationCallbackVetoesBeforeAnythingIsOpened) {
     });
     EXPECT_FALSE(lock.lockFile(second));
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].string(), second.string());
+    EXPECT_EQ(text(asked[0]), text(second));
     // The old lock went first, and the vetoed file was never opened.
     EXPECT_FALSE(FileLock::isFileLocked(first));
     EXPECT_FALSE(FileLock::isFileLocked(second));
@@ -170,31 +121,22 @@ TEST(FileLockTest, ValidationCallbackVetoesBeforeAnythingIsOpened) {
     FileLock::setValidationCallback(nullptr);
     EXPECT_TRUE(lock.lockFile(second));
     EXPECT_EQ(asked.size(), 1u);
-}
 
-TEST(FileLockTest, ValidationCallbackExceptionPassesAfterTheOldLockIsReleased) {
-    ScratchDirectory scratch;
-    Path const first = scratch / "first.txt";
-    Path const second = scratch / "second.txt";
-    writeFile(first, "1");
-    writeFile(second, "2");
-    CallbackGuard guard;
-    FileLock lock(first);
+    // An exception passes through, after the old lock is released.
     FileLock::setValidationCallback([](Path const&) -> bool { throw std::runtime_error("no"); });
-    EXPECT_THROW(lock.lockFile(second), std::runtime_error);
+    EXPECT_THROW(lock.lockFile(first), std::runtime_error);
     EXPECT_FALSE(FileLock::isFileLocked(first));
     EXPECT_FALSE(FileLock::isFileLocked(second));
 }
 
-TEST(FileLockTest, LockCoversTheWholeFileAndBytesBeyondItsEnd) {
-    if (!lockBlocksOtherHandles())
+TEST_F(FileLockTest, LockCoversTheWholeFileAndBytesBeyondItsEnd) {
+    // Wine 8 locks ranges against other locks only; reads and writes pass. Real Windows blocks
+    // them.
+    if (!onWindows() || runningUnderWine())
         GTEST_SKIP() << "byte-range locks here do not stop reads and writes through other "
                         "handles (advisory on POSIX, lock-only on Wine)";
-    ScratchDirectory scratch;
-    Path const file = scratch / "data.txt";
-    writeFile(file, "abc");
-    FileLock lock(file);
-    std::FILE* stream = fopenWrapper(file, "r+b");
+    FileLock lock(first);
+    std::FILE* stream = fopenWrapper(first, "r+b");
     ASSERT_NE(stream, nullptr);
     char buffer[3] = {};
     EXPECT_EQ(std::fread(buffer, 1, sizeof(buffer), stream), 0u);
@@ -204,95 +146,53 @@ TEST(FileLockTest, LockCoversTheWholeFileAndBytesBeyondItsEnd) {
     EXPECT_NE(std::fflush(stream), 0);
     std::fclose(stream);
     lock.unlockFile();
-    EXPECT_EQ(readFile(file), "abc");
+    EXPECT_EQ(readFile(first), "1");
 }
 
-// The child's half of the cross-process test: locks the file named in the environment, reports,
-// and holds the lock until the parent asks it to let go.
-constexpr char const* childFileVariable = "KORIL_LOCK_CHILD_FILE";
-constexpr char const* childTestName = "FileLockChildRole.HoldsLockUntilReleased";
-constexpr auto handshakeTimeout = std::chrono::seconds(120);
-
-std::filesystem::path readySignal(Path const& file) {
-    return koril::testing::toStd(file).concat(".ready");
-}
-
-std::filesystem::path releaseSignal(Path const& file) {
-    return koril::testing::toStd(file).concat(".release");
-}
-
-bool waitFor(std::filesystem::path const& signal) {
-    auto const deadline = std::chrono::steady_clock::now() + handshakeTimeout;
-    std::error_code error;
-    while (!std::filesystem::exists(signal, error)) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-TEST(FileLockChildRole, HoldsLockUntilReleased) {
-    std::string const name = koril::testing::environmentVariable(childFileVariable);
-    if (name.empty())
-        GTEST_SKIP() << "acts only as the child process of the cross-process lock test";
-    Path const file(name);
-    FileLock lock;
-    bool const locked = lock.lockFile(file);
-    EXPECT_TRUE(locked);
-    // Written aside and renamed, so that the parent never reads half a signal.
-    std::filesystem::path const ready = readySignal(file);
-    std::filesystem::path partial = ready;
-    partial += ".part";
-    std::ofstream(partial) << (locked ? "locked" : "failed");
-    std::filesystem::rename(partial, ready);
-    EXPECT_TRUE(waitFor(releaseSignal(file)));
-}
-
-TEST(FileLockTest, LockHeldByAnotherProcess) {
-    ScratchDirectory scratch;
-    Path const file = scratch / "shared.txt";
-    writeFile(file, "contents");
-    koril::testing::ChildProcess child(
-        koril::testing::currentExecutable(),
-        {std::string("--gtest_filter=") + childTestName, "--gtest_brief=1"}, childFileVariable,
-        file.string().toUTF8String());
-    ASSERT_TRUE(child.started());
-    bool const ready = waitFor(readySignal(file));
-    std::string answer;
-    if (ready)
-        std::getline(std::ifstream(readySignal(file)), answer);
-
-    bool lockedElsewhere = false;
-    bool lockTaken = true;
-    bool opened = true;
-    if (answer == "locked") {
-        lockedElsewhere = FileLock::isFileLocked(file);
-        FileLock lock;
-        lockTaken = lock.lockFile(file);
-        std::FILE* stream = fopenWrapperWithLockCheck(file, "w");
-        opened = stream != nullptr;
-        if (stream != nullptr)
-            std::fclose(stream);
-    }
-    std::ofstream(releaseSignal(file)) << "go";
-    EXPECT_EQ(child.wait(), 0);
-    ASSERT_TRUE(ready) << "the child never reported";
-    ASSERT_EQ(answer, "locked");
-    EXPECT_TRUE(lockedElsewhere);
-    EXPECT_FALSE(lockTaken);
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(readFile(file), "contents");
-
-    EXPECT_FALSE(FileLock::isFileLocked(file));
+TEST_F(FileLockTest, LocksExcludeFreshProcesses) {
+    EXPECT_EQ(probeInAnotherProcess(first), freeToTake);
     {
-        FileLock lock;
-        EXPECT_TRUE(lock.lockFile(file));
+        FileLock lock(first);
+        EXPECT_EQ(probeInAnotherProcess(first), seenInUse);
     }
-    std::FILE* stream = fopenWrapperWithLockCheck(file, "ab");
-    ASSERT_NE(stream, nullptr);
-    std::fclose(stream);
+    EXPECT_EQ(probeInAnotherProcess(first), freeToTake);
+    EXPECT_EQ(readFile(first), "1");
 }
 
 } // namespace
-} // namespace koril::filesystem
+
+// The child's half of the cross-process tests: a fresh process (started with exec, so it shares
+// none of the parent's state) probes the file named in the environment and exits with its answer.
+TEST(LockProbeChildRole, ProbesTheFile) {
+    std::string const request = koril::testing::environmentVariable("KORIL_LOCK_PROBE");
+    if (request.empty())
+        GTEST_SKIP() << "acts only as the child process of the cross-process lock tests";
+    Path const file(request.substr(2));
+#ifndef _WIN32
+    if (request[0] == 'n' &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        std::_Exit(3);
+#endif
+    int answer = 64;
+    if (FileLock::isFileLocked(file))
+        answer |= 1;
+    {
+        FileLock lock;
+        if (lock.lockFile(file))
+            answer |= 2;
+    }
+    if (std::FILE* const stream = fopenWrapperWithLockCheck(file, "r")) {
+        answer |= 4;
+        std::fclose(stream);
+    }
+    std::fflush(nullptr);
+    std::_Exit(answer);
+}
+
+int probeInAnotherProcess(Path const& file, bool asNobody) {
+    return koril::testing::runThisExecutable(
+        {"--gtest_filter=LockProbeChildRole.ProbesTheFile", "--gtest_brief=1"}, "KORIL_LOCK_PROBE",
+        std::string(asNobody ? "n:" : "r:") + text(file));
+}
+
+} // namespace koril::filesystem::disktest

@@ -1,39 +1,26 @@
-// Status queries against real files: types, owner permissions, executable extensions, sizes, and
-// the failure values for paths that name nothing.
+// Status queries against real files: types, owner permissions, executable extensions, sizes, the
+// failure values for paths that name nothing, what setting permissions changes, and last-write
+// times exact to 100 ns (across time zones, where POSIX lets a test switch them, in
+// PosixPortTest).
 
-#include "DeepDirectories.h"
-#include "support/Scratch.h"
+#include "disk/DiskTest.h"
 
-#include <koril/filesystem/Operations.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
-#include <string>
-#include <system_error>
-#include <vector>
+#include <limits>
 
-namespace koril::filesystem {
+namespace koril::filesystem::disktest {
 namespace {
 
-namespace fs = std::filesystem;
-using koril::testing::makeReadOnly;
-using testing::ScratchDirectory;
-
-void expectStatus(FileStatus actual, FileType type, unsigned permissions, std::string const& what) {
-    EXPECT_EQ(actual.getType(), type) << what;
-    EXPECT_EQ(actual.getPermissions(), permissions) << what;
-}
-
-struct FileCase {
-    char const* name;
-    bool readOnly;
-    unsigned permissions;
-};
-
-TEST(StatusTest, RegularFilesCarryOwnerBitsFromReadOnlyAndExtension) {
-    std::vector<FileCase> const cases = {
+TEST(StatusTest, OwnerBitsComeFromTypeReadOnlyStateAndExtension) {
+    struct Case {
+        char const* name;
+        bool readOnly;
+        unsigned permissions;
+        bool directory = false;
+    };
+    std::vector<Case> const cases = {
         {"notes.txt", false, 0600},
         {"notes-ro.txt", true, 0400},
         {"setup.exe", false, 0700},
@@ -62,34 +49,30 @@ TEST(StatusTest, RegularFilesCarryOwnerBitsFromReadOnlyAndExtension) {
         {"caf\xC3\xA9.exe", false, 0700},
         {"cafe\xCC\x81.txt", false, 0600},
         {"\xF0\x9D\x84\x9E-clef.bat", true, 0500},
+        // Directories never get the execute bit.
+        {"tools.exe", false, 0600, true},
     };
     ScratchDirectory scratch;
-    for (FileCase const& c : cases) {
+    for (Case const& c : cases) {
         Path const path = scratch / c.name;
-        testing::writeFile(path, "contents");
+        if (c.directory)
+            makeDirectories(path);
+        else
+            writeFile(path, "contents");
         if (c.readOnly)
             makeReadOnly(path);
-        expectStatus(status(path), RegularFile, c.permissions, std::string("status ") + c.name);
-        expectStatus(symbolicLinkStatus(path), RegularFile, c.permissions,
+        FileType const type = c.directory ? DirectoryFile : RegularFile;
+        expectStatus(status(path), type, c.permissions, std::string("status ") + c.name);
+        expectStatus(symbolicLinkStatus(path), type, c.permissions,
                      std::string("symbolicLinkStatus ") + c.name);
         EXPECT_TRUE(exists(path)) << c.name;
-        EXPECT_FALSE(isDirectory(path)) << c.name;
+        EXPECT_EQ(isDirectory(path), c.directory) << c.name;
     }
-}
-
-TEST(StatusTest, DirectoriesNeverGetTheExecuteBit) {
-    ScratchDirectory scratch;
-    Path const tools = scratch / "tools.exe";
-    testing::makeDirectories(tools);
-    expectStatus(status(tools), DirectoryFile, 0600, "status");
-    expectStatus(symbolicLinkStatus(tools), DirectoryFile, 0600, "symbolicLinkStatus");
-    EXPECT_TRUE(isDirectory(tools));
-    EXPECT_TRUE(exists(tools));
 }
 
 TEST(StatusTest, PathsThatNameNothingGiveTheFailureValues) {
     ScratchDirectory scratch;
-    testing::writeFile(scratch / "file", "x");
+    writeFile(scratch / "file", "x");
     std::vector<Path> const missing = {
         scratch / "missing",
         scratch / "missing/deeper/still",
@@ -100,7 +83,7 @@ TEST(StatusTest, PathsThatNameNothingGiveTheFailureValues) {
         Path(std::string(3000, 'r') + "/x"),
     };
     for (Path const& path : missing) {
-        std::string const what = path.string().toUTF8String().substr(0, 120);
+        std::string const what = text(path).substr(0, 120);
         expectStatus(status(path), FileNotFound, PermissionsUnknown, what);
         expectStatus(symbolicLinkStatus(path), StatusUnknown, PermissionsUnknown, what);
         EXPECT_FALSE(exists(path)) << what;
@@ -111,79 +94,158 @@ TEST(StatusTest, PathsThatNameNothingGiveTheFailureValues) {
 
 TEST(StatusTest, FileSizeIsTheFull64BitSize) {
     ScratchDirectory scratch;
-    Path const empty = scratch / "empty";
-    Path const small = scratch / "small";
-    Path const huge = scratch / "huge";
-    testing::writeFile(empty, "");
-    testing::writeFile(small, std::string(1234, 'x'));
-    testing::writeFile(huge, "");
+    writeFile(scratch / "empty", "");
+    writeFile(scratch / "small", std::string(1234, 'x'));
+    writeFile(scratch / "huge", "");
+    makeDirectories(scratch / "dir");
+    EXPECT_EQ(fileSize(scratch / "empty"), 0);
+    EXPECT_EQ(fileSize(scratch / "small"), 1234);
+    EXPECT_EQ(fileSize(scratch / "dir"), 0);
     // Beyond 4 GiB and not a multiple of it: both halves of the size count.
     constexpr std::uintmax_t hugeSize = (std::uintmax_t{5} << 30) + 3;
     std::error_code error;
-    fs::resize_file(testing::toStd(huge), hugeSize, error);
-    EXPECT_EQ(fileSize(empty), 0);
-    EXPECT_EQ(fileSize(small), 1234);
+    fs::resize_file(toStd(scratch / "huge"), hugeSize, error);
     if (error)
         GTEST_SKIP() << "cannot make a sparse file here: " << error.message();
-    EXPECT_EQ(fileSize(huge), static_cast<long long>(hugeSize));
+    EXPECT_EQ(fileSize(scratch / "huge"), static_cast<long long>(hugeSize));
 }
 
 TEST(StatusTest, LinksAreFollowedOnlyByStatus) {
-    if (!testing::platformCreatesSymbolicLinks())
+    if (!platformCreatesSymbolicLinks())
         GTEST_SKIP() << "this platform does not create symbolic links";
     ScratchDirectory scratch;
-    Path const target = scratch / "prog.bat";
     Path const link = scratch / "link.txt";
-    Path const directory = scratch / "dir";
     Path const directoryLink = scratch / "dirlink";
     Path const dangling = scratch / "dangling";
-    testing::writeFile(target, "123456");
-    testing::makeDirectories(directory);
-    fs::create_symlink(testing::toStd(target), testing::toStd(link));
-    fs::create_directory_symlink(testing::toStd(directory), testing::toStd(directoryLink));
-    fs::create_symlink(testing::toStd(scratch / "nowhere"), testing::toStd(dangling));
+    writeFile(scratch / "prog.bat", "123456");
+    makeDirectories(scratch / "dir");
+    fs::create_symlink(toStd(scratch / "prog.bat"), toStd(link));
+    fs::create_directory_symlink(toStd(scratch / "dir"), toStd(directoryLink));
+    fs::create_symlink(toStd(scratch / "nowhere"), toStd(dangling));
 
     // The target's name decides the execute bit.
     expectStatus(status(link), RegularFile, 0700, "status link");
     expectStatus(symbolicLinkStatus(link), SymbolicLinkFile, 0600, "symbolicLinkStatus link");
     EXPECT_EQ(fileSize(link), 6);
+    EXPECT_FALSE(isDirectory(link));
 
     expectStatus(status(directoryLink), DirectoryFile, 0600, "status dirlink");
     expectStatus(symbolicLinkStatus(directoryLink), SymbolicLinkFile, 0600,
                  "symbolicLinkStatus dirlink");
+    EXPECT_TRUE(isDirectory(directoryLink));
 
     expectStatus(status(dangling), FileNotFound, PermissionsUnknown, "status dangling");
     expectStatus(symbolicLinkStatus(dangling), SymbolicLinkFile, 0600,
                  "symbolicLinkStatus dangling");
     EXPECT_EQ(fileSize(dangling), -1);
+    EXPECT_TRUE(exists(dangling));
+    EXPECT_FALSE(isDirectory(dangling));
 }
 
-TEST(StatusTest, LookupsIgnoreCaseOnWindows) {
-    if (!testing::onWindows())
-        GTEST_SKIP() << "POSIX names are case-sensitive";
+TEST(SetPermissions, OnlyTheOwnerWriteBitCounts) {
+    struct Case {
+        Permissions given;
+        Permissions plain;      // what status reports then for notes.txt
+        Permissions executable; // and for setup.exe
+    } const cases[] = {
+        {OwnerRead, OwnerRead, OwnerRead | OwnerExecute},
+        {OwnerRead | OwnerWrite, OwnerRead | OwnerWrite, OwnerRead | OwnerWrite | OwnerExecute},
+        {NoPermissions, OwnerRead, OwnerRead | OwnerExecute},
+        {OwnerWrite, OwnerRead | OwnerWrite, OwnerRead | OwnerWrite | OwnerExecute},
+        {OwnerRead | OwnerExecute, OwnerRead, OwnerRead | OwnerExecute},
+        {PermissionsUnknown, OwnerRead | OwnerWrite, OwnerRead | OwnerWrite | OwnerExecute},
+    };
     ScratchDirectory scratch;
-    testing::writeFile(scratch / "Setup.EXE", "x");
-    Path const other = scratch / "setup.exe";
-    EXPECT_TRUE(exists(other));
-    expectStatus(status(other), RegularFile, 0700, "status");
-    // Through the final path, which has the stored spelling.
-    EXPECT_EQ(canonical(other).filename().string(), String("Setup.EXE"));
+    Path const plain = scratch / "notes.txt";
+    Path const executable = scratch / "setup.exe";
+    writeFile(plain, "x");
+    writeFile(executable, "x");
+    // Each case starts from the opposite state, so that a call that does nothing shows.
+    for (Case const& c : cases) {
+        SCOPED_TRACE(static_cast<unsigned>(c.given));
+        Permissions const opposite =
+            (c.plain & OwnerWrite) != NoPermissions ? OwnerRead : OwnerRead | OwnerWrite;
+        for (Path const& path : {plain, executable})
+            ASSERT_TRUE(setPermissions(path, opposite));
+        EXPECT_TRUE(setPermissions(plain, c.given));
+        EXPECT_TRUE(setPermissions(executable, c.given));
+        EXPECT_EQ(status(plain).getPermissions(), c.plain);
+        EXPECT_EQ(status(executable).getPermissions(), c.executable);
+    }
+    EXPECT_FALSE(setPermissions(scratch / "missing", OwnerRead));
+    EXPECT_FALSE(setPermissions(scratch / "missing", OwnerRead | OwnerWrite));
+    EXPECT_FALSE(existsOnDisk(scratch / "missing"));
 }
 
-TEST(StatusTest, LongAbsolutePathsReachTheDisk) {
+TimePoint at(long long ticks) {
+    return TimePoint(Ticks(ticks));
+}
+
+long long ticksOf(Path const& path) {
+    return getModificationTime(path).time_since_epoch().count();
+}
+
+// 2020-01-15 12:00:00.1234567 UTC and 2020-07-15 12:00:00.7654321 UTC: one date in each
+// daylight-saving season of either hemisphere, with a fraction that needs every digit.
+constexpr long long winter = 15790896001234567LL;
+constexpr long long summer = 15948144007654321LL;
+
+TEST(ModificationTime, RoundTripsExactlyAndAFreshFileReadsAsNow) {
     ScratchDirectory scratch;
-    testing::DeepDirectories deep(scratch, std::string(60, 'd'), 6);
-    Path const file = deep.addFile("leaf.cmd", "abc");
-    ASSERT_GT(file.size(), 360u);
-    EXPECT_TRUE(exists(file));
-    EXPECT_TRUE(isDirectory(deep.path()));
-    expectStatus(symbolicLinkStatus(file), RegularFile, 0700, "symbolicLinkStatus");
-    if (canonical(deep.path()).empty())
-        GTEST_SKIP() << "this platform's final-path query fails beyond the classic limit";
-    expectStatus(status(file), RegularFile, 0700, "status");
-    EXPECT_EQ(fileSize(file), 3);
-    EXPECT_EQ(canonical(file).string(), file.string());
+    writeFile(scratch / "file", "x");
+    auto const now = std::chrono::system_clock::now();
+    EXPECT_LT(
+        std::chrono::abs(std::chrono::duration_cast<std::chrono::seconds>(
+            getModificationTime(scratch / "file").time_since_epoch() - now.time_since_epoch())),
+        std::chrono::minutes(2));
+    makeDirectories(scratch / "dir");
+    for (Path const& path : {scratch / "file", scratch / "dir"}) {
+        for (long long ticks : {winter, summer, 1LL}) {
+            SCOPED_TRACE(ticks);
+            ASSERT_TRUE(setModificationTime(path, at(ticks)));
+            EXPECT_EQ(ticksOf(path), ticks);
+        }
+    }
+    // Every handle was closed: nothing holds the file any more.
+    EXPECT_TRUE(remove(scratch / "file"));
+    EXPECT_TRUE(remove(scratch / "dir"));
+    // A missing path reads as zero and cannot be set.
+    EXPECT_EQ(ticksOf(scratch / "file"), 0);
+    EXPECT_EQ(ticksOf(Path()), 0);
+    EXPECT_FALSE(setModificationTime(scratch / "file", at(winter)));
+    EXPECT_FALSE(existsOnDisk(scratch / "file"));
+}
+
+TEST(ModificationTime, RefusesTimesOutsideTheCalendarAndKeepsTheOldOne) {
+    ScratchDirectory scratch;
+    writeFile(scratch / "file", "x");
+    ASSERT_TRUE(setModificationTime(scratch / "file", at(winter)));
+    for (long long ticks : {-1LL, -10000000LL, -winter, std::numeric_limits<long long>::min()}) {
+        SCOPED_TRACE(ticks);
+        EXPECT_FALSE(setModificationTime(scratch / "file", at(ticks)));
+        EXPECT_EQ(ticksOf(scratch / "file"), winter);
+    }
+    // Far in the future: refused where the calendar ends, exact where it goes on.
+    long long const farAway = std::numeric_limits<long long>::max();
+    bool const set = setModificationTime(scratch / "file", at(farAway));
+    EXPECT_EQ(ticksOf(scratch / "file"), set ? farAway : winter);
+    EXPECT_TRUE(remove(scratch / "file"));
+}
+
+TEST(ModificationTime, FailsOnAFileOpenForWriting) {
+    if (!onWindows())
+        GTEST_SKIP() << "POSIX has no share modes to refuse the open";
+    ScratchDirectory scratch;
+    writeFile(scratch / "file", "x");
+    ASSERT_TRUE(setModificationTime(scratch / "file", at(winter)));
+    {
+        std::ofstream holder(toStd(scratch / "file"), std::ios::app);
+        ASSERT_TRUE(holder.is_open());
+        EXPECT_EQ(ticksOf(scratch / "file"), 0);
+        EXPECT_FALSE(setModificationTime(scratch / "file", at(summer)));
+    }
+    EXPECT_EQ(ticksOf(scratch / "file"), winter);
 }
 
 } // namespace
-} // namespace koril::filesystem
+} // namespace koril::filesystem::disktest

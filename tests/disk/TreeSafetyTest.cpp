@@ -3,31 +3,21 @@
 // meanwhile (a directory replaced by a link while it is walked). And the answers of tree
 // comparison and name correction do not depend on the order a directory lists its entries in.
 
-#include "support/Scratch.h"
-
-#include <koril/filesystem.h>
-
-#include <gtest/gtest.h>
+#include "disk/DiskTest.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <stdio.h>
 #endif
 
-namespace koril::filesystem {
+namespace koril::filesystem::disktest {
 namespace {
-
-namespace fs = std::filesystem;
-using koril::testing::ScratchDirectory;
 
 void writeRaw(fs::path const& path, std::string const& contents) {
     std::ofstream(path, std::ios::binary) << contents;
@@ -61,38 +51,47 @@ std::vector<std::pair<std::string, std::string>> filesBelow(fs::path const& root
 class BackslashNames : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (testing::onWindows())
+        if (onWindows())
             GTEST_SKIP() << "Windows names cannot hold a backslash";
     }
     ScratchDirectory scratch;
     fs::path root() const { return scratch.native(); }
 };
 
-TEST_F(BackslashNames, RemoveAllRemovesTheEntriesAndNothingBesideTheTree) {
-    fs::create_directories(root() / "d");
-    writeRaw(root() / "d" / "..\\victim.txt", "inside");
+// Read as separators, the names inside `d` would lead to the entries beside it. Copying, pattern
+// removal and tree removal must act on the entries themselves.
+TEST_F(BackslashNames, TreeCallsActOnTheEntriesAndNothingBesideTheTree) {
     fs::create_directories(root() / "d" / "..\\outside2");
-    writeRaw(root() / "d" / "..\\outside2" / "inner.txt", "inside");
-    writeRaw(root() / "victim.txt", "victim");
+    fs::create_directories(root() / "d" / "..\\tree.tmp");
     fs::create_directories(root() / "outside2");
-    writeRaw(root() / "outside2" / "keep.txt", "keep");
+    fs::create_directories(root() / "tree.tmp");
+    for (char const* name :
+         {"..\\victim.txt", "..\\outside2/inner.txt", "..\\note.tmp", "..\\tree.tmp/x"})
+        writeRaw(root() / "d" / name, "inside");
+    for (char const* name : {"victim.txt", "outside2/inner.txt", "note.tmp", "tree.tmp/x"})
+        writeRaw(root() / name, "outside");
+    auto const outside = [this] {
+        for (char const* name : {"victim.txt", "outside2/inner.txt", "note.tmp", "tree.tmp/x"})
+            EXPECT_EQ(readRaw(root() / name), "outside") << name;
+    };
 
-    EXPECT_TRUE(removeAll(scratch / "d"));
-    EXPECT_FALSE(fs::exists(root() / "d"));
-    EXPECT_EQ(readRaw(root() / "victim.txt"), "victim");
-    EXPECT_EQ(readRaw(root() / "outside2" / "keep.txt"), "keep");
-}
-
-TEST_F(BackslashNames, CopyDirectoryCopiesTheEntryItselfAndNotItsNamesake) {
-    fs::create_directories(root() / "src");
-    writeRaw(root() / "src" / "..\\secret.txt", "inside");
-    writeRaw(root() / "secret.txt", "secret");
-
-    ASSERT_TRUE(copyDirectory(scratch / "src", scratch / "dst", true));
+    ASSERT_TRUE(copyDirectory(scratch / "d", scratch / "dst", true));
     std::vector<std::pair<std::string, std::string>> const expected = {
-        {"..\\secret.txt", "inside"}};
+        {"..\\note.tmp", "inside"},
+        {"..\\outside2/inner.txt", "inside"},
+        {"..\\tree.tmp/x", "inside"},
+        {"..\\victim.txt", "inside"}};
     EXPECT_EQ(filesBelow(root() / "dst"), expected);
-    EXPECT_TRUE(compareDirectories(scratch / "src", scratch / "dst"));
+    EXPECT_TRUE(compareDirectories(scratch / "d", scratch / "dst"));
+
+    EXPECT_TRUE(removeMatching(scratch / "d", "*note.tmp"));
+    EXPECT_TRUE(removeAllMatching(scratch / "d", "*tree.tmp"));
+    EXPECT_FALSE(fs::exists(root() / "d" / "..\\note.tmp"));
+    EXPECT_FALSE(fs::exists(root() / "d" / "..\\tree.tmp"));
+    outside();
+    EXPECT_TRUE(removeAll(scratch / "dst"));
+    EXPECT_FALSE(fs::exists(root() / "dst"));
+    outside();
 }
 
 TEST_F(BackslashNames, TheSweepRemovesTheStaleEntryItselfAndNothingOutsideItsBase) {
@@ -121,22 +120,6 @@ TEST_F(BackslashNames, TheSweepRemovesTheStaleEntryItselfAndNothingOutsideItsBas
     EXPECT_EQ(readRaw(root() / "victim" / "precious.txt"), "precious");
 }
 
-TEST_F(BackslashNames, PatternRemovalActsOnTheListedEntry) {
-    fs::create_directories(root() / "dir");
-    writeRaw(root() / "dir" / "..\\note.tmp", "inside");
-    writeRaw(root() / "note.tmp", "outside");
-    fs::create_directories(root() / "dir" / "..\\tree.tmp");
-    writeRaw(root() / "dir" / "..\\tree.tmp" / "x", "inside");
-    fs::create_directories(root() / "tree.tmp");
-    writeRaw(root() / "tree.tmp" / "x", "outside");
-
-    EXPECT_TRUE(removeMatching(scratch / "dir", "*note.tmp"));
-    EXPECT_TRUE(removeAllMatching(scratch / "dir", "*tree.tmp"));
-    EXPECT_TRUE(fs::is_empty(root() / "dir"));
-    EXPECT_EQ(readRaw(root() / "note.tmp"), "outside");
-    EXPECT_EQ(readRaw(root() / "tree.tmp" / "x"), "outside");
-}
-
 // A directory where entries list in the order they were made, where the file system offers one
 // (tmpfs lists the newest first); elsewhere the scratch directory.
 fs::path creationOrderedPlace(ScratchDirectory const& scratch) {
@@ -149,9 +132,10 @@ fs::path creationOrderedPlace(ScratchDirectory const& scratch) {
     return scratch.native() / "ordered";
 }
 
-// Names that differ only in case are two entries on POSIX file systems.
-TEST(CaseTwins, CompareDirectoriesPairsExactNamesFirstInWhateverOrderTheyAreListed) {
-    if (testing::onWindows())
+// Names that differ only in case are two entries on POSIX file systems; tree comparison pairs
+// exact names first and name correction prefers the exact spelling, in whatever order they list.
+TEST(CaseTwins, ExactNamesWinInWhateverOrderTheyAreListed) {
+    if (onWindows())
         GTEST_SKIP() << "Windows names ignore case";
     ScratchDirectory scratch;
     fs::path const place = creationOrderedPlace(scratch);
@@ -163,28 +147,21 @@ TEST(CaseTwins, CompareDirectoriesPairsExactNamesFirstInWhateverOrderTheyAreList
     writeRaw(place / "b" / "x.txt", "lower");
     Path const base(place.u8string());
     EXPECT_TRUE(compareDirectories(base / "a", base / "b"));
+    for (char const* name : {"a/x.txt", "a/X.TXT", "b/x.txt", "b/X.TXT"})
+        EXPECT_EQ(text(findSimilarName(base / name, true)), text(base / name));
     writeRaw(place / "b" / "x.txt", "LOWER");
     EXPECT_FALSE(compareDirectories(base / "a", base / "b"));
     fs::remove_all(place);
 }
 
-TEST(CaseTwins, NameCorrectionPrefersTheExactSpelling) {
-    if (testing::onWindows())
-        GTEST_SKIP() << "Windows names ignore case";
-    ScratchDirectory scratch;
-    fs::path const place = creationOrderedPlace(scratch);
-    fs::create_directories(place / "dir");
-    writeRaw(place / "dir" / "file.txt", "lower");
-    writeRaw(place / "dir" / "File.txt", "upper");
-    Path const base(place.u8string());
-    EXPECT_EQ(findSimilarName(base / "dir/file.txt", true).string(),
-              (base / "dir/file.txt").string());
-    EXPECT_EQ(findSimilarName(base / "dir/File.txt", true).string(),
-              (base / "dir/File.txt").string());
-    fs::remove_all(place);
-}
-
 #ifndef _WIN32
+
+std::size_t openDescriptors() {
+    std::size_t count = 0;
+    for (auto it = fs::directory_iterator("/proc/self/fd"); it != fs::directory_iterator(); ++it)
+        ++count;
+    return count;
+}
 
 // Another process replaces a subdirectory by a link to a directory outside the tree, over and
 // over, while the tree is removed or copied. Whatever the timing, nothing outside is removed, and
@@ -192,7 +169,7 @@ TEST(CaseTwins, NameCorrectionPrefersTheExactSpelling) {
 class LinkRace : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testing::platformCreatesSymbolicLinks())
+        if (!platformCreatesSymbolicLinks())
             GTEST_SKIP() << "this platform does not create symbolic links";
         fs::create_directories(root() / "outside" / "deep");
         for (int i = 0; i < 8; ++i)
@@ -227,64 +204,50 @@ protected:
         }
     }
 
-    void expectOutsideIntact() const {
-        for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(readRaw(root() / "outside" / ("precious" + std::to_string(i))), "precious");
-        EXPECT_EQ(readRaw(root() / "outside" / "deep" / "precious"), "precious");
+    // Runs `operation` against the attacker over and over for 1.5 s, each time from a whole tree:
+    // no descriptor may leak and nothing outside may change. `made` is removed after each run.
+    template <class Operation> void race(Operation operation, char const* made) {
+        auto const end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        while (std::chrono::steady_clock::now() < end) {
+            if (!fs::exists(root() / "tree"))
+                makeTree();
+            std::size_t const descriptors = openDescriptors();
+            std::atomic<bool> stop{false};
+            std::thread attacker([this, &stop] { attack(stop); });
+            operation();
+            stop = true;
+            attacker.join();
+            EXPECT_EQ(openDescriptors(), descriptors);
+            for (int i = 0; i < 8; ++i)
+                EXPECT_EQ(readRaw(root() / "outside" / ("precious" + std::to_string(i))),
+                          "precious");
+            EXPECT_EQ(readRaw(root() / "outside" / "deep" / "precious"), "precious");
+            fs::remove_all(root() / made);
+        }
     }
 
     static constexpr int kDirectories = 12;
     ScratchDirectory scratch;
 };
 
-std::size_t openDescriptors() {
-    std::size_t count = 0;
-    for (auto it = fs::directory_iterator("/proc/self/fd"); it != fs::directory_iterator(); ++it)
-        ++count;
-    return count;
-}
-
-template <class Operation> void raceFor(std::chrono::milliseconds budget, Operation operation) {
-    auto const end = std::chrono::steady_clock::now() + budget;
-    while (std::chrono::steady_clock::now() < end)
-        operation();
-}
-
 TEST_F(LinkRace, RemoveAllNeverRemovesThroughASwappedInLink) {
-    raceFor(std::chrono::milliseconds(1500), [this] {
-        makeTree();
-        std::size_t const descriptors = openDescriptors();
-        std::atomic<bool> stop{false};
-        std::thread attacker([this, &stop] { attack(stop); });
-        removeAll(Path((root() / "tree").u8string()));
-        stop = true;
-        attacker.join();
-        EXPECT_EQ(openDescriptors(), descriptors);
-        expectOutsideIntact();
-        fs::remove_all(root() / "tree");
-    });
+    race([this] { removeAll(Path((root() / "tree").u8string())); }, "tree");
 }
 
+// A link to a directory is not copied, and a directory that became a link after it was listed is
+// not followed: nothing of the outside directory can be in the copy.
 TEST_F(LinkRace, CopyDirectoryNeverCopiesThroughASwappedInLink) {
-    makeTree();
-    raceFor(std::chrono::milliseconds(1500), [this] {
-        std::size_t const descriptors = openDescriptors();
-        std::atomic<bool> stop{false};
-        std::thread attacker([this, &stop] { attack(stop); });
-        copyDirectory(Path((root() / "tree").u8string()), Path((root() / "copy").u8string()), true);
-        stop = true;
-        attacker.join();
-        EXPECT_EQ(openDescriptors(), descriptors);
-        // A link to a directory is not copied, and a directory that became a link after it was
-        // listed is not followed: nothing of the outside directory can be in the copy.
-        for (auto const& [name, contents] : filesBelow(root() / "copy"))
-            EXPECT_NE(contents, "precious") << name;
-        expectOutsideIntact();
-        fs::remove_all(root() / "copy");
-    });
+    race(
+        [this] {
+            copyDirectory(Path((root() / "tree").u8string()), Path((root() / "copy").u8string()),
+                          true);
+            for (auto const& [name, contents] : filesBelow(root() / "copy"))
+                EXPECT_NE(contents, "precious") << name;
+        },
+        "copy");
 }
 
 #endif
 
 } // namespace
-} // namespace koril::filesystem
+} // namespace koril::filesystem::disktest

@@ -12,23 +12,41 @@
 
 namespace koril::testing {
 
+// Implemented per platform beside the table (PosixHooks.cpp, Win32Hooks.cpp).
+void installHooks();
+void removeHooks();
+
 class FaultInjector {
 public:
     enum class Kind { error, shortTransfer };
 
-    FaultInjector();
+    FaultInjector() {
+        current() = this;
+        installHooks();
+    }
     FaultInjector(FaultInjector const&) = delete;
     FaultInjector& operator=(FaultInjector const&) = delete;
-    ~FaultInjector();
+    ~FaultInjector() {
+        removeHooks();
+        current() = nullptr;
+    }
 
     // Counts calls from now on and fails none.
-    void count();
+    void count() { failCall(0, 0); }
     // Counts calls from now on; the `n`th (from 1) fails with `error` (an errno value, or a
     // Win32 error code where the call reports one) or, for `shortTransfer`, moves half of what
     // it was asked to (if it can: the entries that move bytes only).
-    void failCall(std::size_t n, int error, Kind kind = Kind::error);
+    void failCall(std::size_t n, int error, Kind kind = Kind::error) {
+        counting_ = true;
+        calls_ = 0;
+        failAt_ = n;
+        error_ = error;
+        kind_ = kind;
+        failedEntry_.clear();
+        trace_.clear();
+    }
     // Stops counting and failing; the wrappers stay installed until destruction.
-    void stop();
+    void stop() { counting_ = false; }
 
     std::size_t calls() const { return calls_; }
     // The entries called since counting began, in order.
@@ -37,12 +55,26 @@ public:
     std::string const& failedEntry() const { return failedEntry_; }
 
     // For the wrappers: whether this call of `entry` fails, and how.
-    static FaultInjector* active();
-    bool intercept(char const* entry);
+    static FaultInjector* active() { return current(); }
+    bool intercept(char const* entry) {
+        if (!counting_)
+            return false;
+        ++calls_;
+        trace_.emplace_back(entry);
+        if (calls_ != failAt_)
+            return false;
+        failedEntry_ = entry;
+        return true;
+    }
     int error() const { return error_; }
     Kind kind() const { return kind_; }
 
 private:
+    static FaultInjector*& current() {
+        static FaultInjector* injector = nullptr;
+        return injector;
+    }
+
     bool counting_ = false;
     std::size_t calls_ = 0;
     std::size_t failAt_ = 0;
@@ -52,9 +84,6 @@ private:
     std::vector<std::string> trace_;
 };
 
-// Implemented per platform beside the table (PosixHooks.cpp, Win32Hooks.cpp).
-void installHooks();
-void removeHooks();
 // Whether an entry moves bytes, so that a short transfer means something for it.
 bool movesBytes(std::string const& entry);
 // The number of descriptors or handles the process holds now.

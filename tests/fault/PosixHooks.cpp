@@ -44,44 +44,37 @@ bool failsOrShortens(char const* entry, std::size_t& count) {
 }
 
 ssize_t transferRead(int fd, void* buffer, std::size_t count) {
-    if (failsOrShortens("read", count))
-        return -1;
-    return realSystemCalls.read(fd, buffer, count);
+    return failsOrShortens("read", count) ? -1 : realSystemCalls.read(fd, buffer, count);
 }
 
 ssize_t transferWrite(int fd, void const* buffer, std::size_t count) {
-    if (failsOrShortens("write", count))
-        return -1;
-    return realSystemCalls.write(fd, buffer, count);
+    return failsOrShortens("write", count) ? -1 : realSystemCalls.write(fd, buffer, count);
 }
 
 ssize_t transferRange(int in, off64_t* inOffset, int out, off64_t* outOffset, std::size_t count,
                       unsigned int flags) {
-    if (failsOrShortens("copy_file_range", count))
-        return -1;
-    return realSystemCalls.copy_file_range(in, inOffset, out, outOffset, count, flags);
+    return failsOrShortens("copy_file_range", count)
+               ? -1
+               : realSystemCalls.copy_file_range(in, inOffset, out, outOffset, count, flags);
 }
 
 // The kernel releases a descriptor even when close fails, and closedir frees its stream: a
-// failing call that kept them would be a leak that no caller could avoid (or retry safely).
-int releasingClose(int fd) {
+// failing call that kept them would be a leak that no caller could avoid (or retry safely). So
+// the real call is made first and the failure reported after it.
+int failAfterRelease(char const* entry, int result) {
     FaultInjector* const injector = FaultInjector::active();
-    bool const fails = injector != nullptr && injector->intercept("close");
-    int const result = realSystemCalls.close(fd);
-    if (!fails)
+    if (injector == nullptr || !injector->intercept(entry))
         return result;
     errno = injector->error();
     return -1;
 }
 
+int releasingClose(int fd) {
+    return failAfterRelease("close", realSystemCalls.close(fd));
+}
+
 int releasingClosedir(DIR* stream) {
-    FaultInjector* const injector = FaultInjector::active();
-    bool const fails = injector != nullptr && injector->intercept("closedir");
-    int const result = realSystemCalls.closedir(stream);
-    if (!fails)
-        return result;
-    errno = injector->error();
-    return -1;
+    return failAfterRelease("closedir", realSystemCalls.closedir(stream));
 }
 
 } // namespace hooks

@@ -45,18 +45,19 @@ KORIL_WIN32_SYSTEM_CALLS(KORIL_FAULT_HOOK)
 // A failing close still releases its handle, as the system's own closing does once it has the
 // handle: the failure is reported after the real close, so that a test never leaks what the
 // library did close.
-BOOL WINAPI releasingCloseHandle(HANDLE handle) {
+BOOL failAfterRelease(char const* entry, BOOL result) {
     FaultInjector* const injector = FaultInjector::active();
-    bool const fails = injector != nullptr && injector->intercept("CloseHandle");
-    BOOL const result = realSystemCalls.CloseHandle(handle);
-    return fails ? fail<BOOL>(Channel::lastError, FALSE, injector->error()) : result;
+    if (injector == nullptr || !injector->intercept(entry))
+        return result;
+    return fail<BOOL>(Channel::lastError, FALSE, injector->error());
+}
+
+BOOL WINAPI releasingCloseHandle(HANDLE handle) {
+    return failAfterRelease("CloseHandle", realSystemCalls.CloseHandle(handle));
 }
 
 BOOL WINAPI releasingFindClose(HANDLE search) {
-    FaultInjector* const injector = FaultInjector::active();
-    bool const fails = injector != nullptr && injector->intercept("FindClose");
-    BOOL const result = realSystemCalls.FindClose(search);
-    return fails ? fail<BOOL>(Channel::lastError, FALSE, injector->error()) : result;
+    return failAfterRelease("FindClose", realSystemCalls.FindClose(search));
 }
 
 } // namespace hooks

@@ -92,59 +92,53 @@ TEST(IsoTime, ConsecutiveDaysAroundLeapRules) {
     }
 }
 
-TEST(IsoTime, AcceptsOffsetsShortFormsAndLowerCase) {
+// What the parser accepts reads back as the UTC text given; nullptr marks a refusal.
+TEST(IsoTime, ParsesOffsetsShortFormsAndLowerCaseAndRefusesWhatIsNoTime) {
     struct Case {
         char const* given;
         char const* utc;
-    };
-    Case const cases[] = {
+    } const cases[] = {
         {"2020-01-15", "2020-01-15T00:00:00.0000000Z"},
         {"2020-01-15T12:00Z", "2020-01-15T12:00:00.0000000Z"},
         {"2020-01-15T12:00:00.5-01:30", "2020-01-15T13:30:00.5000000Z"},
         {"2021-07-01T10:30:00.5+02:00", "2021-07-01T08:30:00.5000000Z"},
         {"2020-01-15t12:00:00.01z", "2020-01-15T12:00:00.0100000Z"},
         {"1970-01-01T00:30+01:00", "1969-12-31T23:30:00.0000000Z"},
+        {"", nullptr},
+        {"yesterday", nullptr},
+        {"2020-1-15", nullptr},
+        {"2020-13-01", nullptr},
+        {"2020-00-10", nullptr},
+        {"2020-01-00", nullptr},
+        {"2021-02-29", nullptr},
+        {"1900-02-29", nullptr},
+        {"2020-04-31", nullptr},
+        {"2020-01-15T24:00:00Z", nullptr},
+        {"2020-01-15T12:60Z", nullptr},
+        {"2020-01-15T12:00:60Z", nullptr},
+        {"2020-01-15T12:00:00", nullptr},
+        {"2020-01-15T12:00:00.Z", nullptr},
+        {"2020-01-15T12:00:00.12345678Z", nullptr},
+        {"2020-01-15T12:00:00+0100", nullptr},
+        {"2020-01-15T12:00:00+24:00", nullptr},
+        {"2020-01-15Tx", nullptr},
+        {"2020-01-15T12:00:00Zjunk", nullptr},
+        {"+2020-01-15", nullptr},
+        {"-000000-01-01", nullptr},
+        {"+0010000-01-01", nullptr},
+        {"02020-01-15", nullptr},
+        // One tick beyond each end of the range.
+        {"+031197-09-14T02:48:05.4775808Z", nullptr},
+        {"-027258-04-19T21:11:54.5224191Z", nullptr},
+        {"+999999-12-31T23:59:59Z", nullptr},
+        {"-999999-01-01", nullptr},
     };
     for (Case const& c : cases) {
         std::optional<TimePoint> const parsed = parseIsoTime(c.given);
-        ASSERT_TRUE(parsed.has_value()) << c.given;
-        EXPECT_EQ(formatIsoTime(*parsed), c.utc) << c.given;
-    }
-}
-
-TEST(IsoTime, RefusesWhatIsNoTime) {
-    char const* const refused[] = {
-        "",
-        "yesterday",
-        "2020-1-15",
-        "2020-13-01",
-        "2020-00-10",
-        "2020-01-00",
-        "2021-02-29",
-        "1900-02-29",
-        "2020-04-31",
-        "2020-01-15T24:00:00Z",
-        "2020-01-15T12:60Z",
-        "2020-01-15T12:00:60Z",
-        "2020-01-15T12:00:00",
-        "2020-01-15T12:00:00.Z",
-        "2020-01-15T12:00:00.12345678Z",
-        "2020-01-15T12:00:00+0100",
-        "2020-01-15T12:00:00+24:00",
-        "2020-01-15Tx",
-        "2020-01-15T12:00:00Zjunk",
-        "+2020-01-15",
-        "-000000-01-01",
-        "+0010000-01-01",
-        "02020-01-15",
-        // One tick beyond each end of the range.
-        "+031197-09-14T02:48:05.4775808Z",
-        "-027258-04-19T21:11:54.5224191Z",
-        "+999999-12-31T23:59:59Z",
-        "-999999-01-01",
-    };
-    for (char const* text : refused) {
-        EXPECT_FALSE(parseIsoTime(text).has_value()) << text;
+        ASSERT_EQ(parsed.has_value(), c.utc != nullptr) << c.given;
+        if (parsed) {
+            EXPECT_EQ(formatIsoTime(*parsed), c.utc) << c.given;
+        }
     }
 }
 

@@ -40,16 +40,6 @@ std::vector<std::string> names(TreeFailures const& failures, ScratchDirectory co
     return result;
 }
 
-TEST(TreeFailures, NamesTheFirstFewAndCountsAll) {
-    TreeFailures failures;
-    for (int i = 0; i < 8; ++i) {
-        failures.add(Path("f" + std::to_string(i)));
-    }
-    EXPECT_EQ(failures.count(), 8u);
-    ASSERT_EQ(failures.first().size(), TreeFailures::named);
-    EXPECT_EQ(failures.first().front(), Path("f0"));
-}
-
 TEST(FindUncopied, NamesMissingAndShortCopiesButNothingBelowAMissingDirectory) {
     ScratchDirectory scratch;
     for (char const* file : {"from/same.txt", "from/short.txt", "from/missing.txt",

@@ -1,5 +1,5 @@
 // Checks the normalisation and case folding against the test and data files of the Unicode
-// Character Database.
+// Character Database, and beyond what they list.
 #include "UnicodeTestSupport.h"
 
 #include <koril/unicode/String.h>
@@ -124,6 +124,57 @@ TEST(CaseFoldingConformance, CommonAndSimpleMappingsAndNothingElse) {
             failures.add("simpleCaseFold(" + formatCodePoints(String(1, c)) +
                          ") = " + formatCodePoints(String(1, folded)));
     }
+}
+
+// What the conformance file leaves out: code points without data, and stretches of ASCII around
+// the text that needs work (where a quick path over ASCII must hand over exactly).
+TEST(Normalization, DecompositionAndCanonicalOrder) {
+    struct Case {
+        char const* input;
+        char const* nfd;
+    } const cases[] = {
+        {"", ""},
+        {"0065 0301 0316 0062 0301 0316", "0065 0316 0301 0062 0316 0301"}, // runs sort apart
+        {"00E9 0316", "0065 0316 0301"},      // decomposed mark joins the following one
+        {"D7A4", "D7A4"},                     // just past the syllables
+        {"D800 0301 DC00", "D800 0301 DC00"}, // surrogates are starters
+        {"110000 0301", "110000 0301"},       // beyond U+10FFFF: no data, no trouble
+        {"0041 0042 0043 0044 0045 00E9 0047 0048 0049",
+         "0041 0042 0043 0044 0045 0065 0301 0047 0048 0049"},
+        {"0041 0042 0043 0044 0065 0301 0316 0048", "0041 0042 0043 0044 0065 0316 0301 0048"},
+        {"0041 0042 0043 0044 0045 0046 0047 0048 00C0",
+         "0041 0042 0043 0044 0045 0046 0047 0048 0041 0300"},
+    };
+    for (auto const& c : cases) {
+        String const input = parseCodePoints(c.input);
+        String const expected = parseCodePoints(c.nfd);
+        EXPECT_EQ(formatCodePoints(toNFD(input)), formatCodePoints(expected)) << c.input;
+        EXPECT_EQ(isNFD(input), input == expected) << c.input;
+    }
+}
+
+TEST(Normalization, LongRunOfMarksIsSortedStably) {
+    String::storage_type marks;
+    for (int i = 0; i < 100000; ++i) {
+        marks.push_back(i % 2 == 0 ? 0x301 : 0x316);
+        marks.push_back(0x300);
+    }
+    String const text('a' + String(marks));
+    EXPECT_FALSE(isNFD(text));
+    String const nfd = toNFD(text);
+    ASSERT_EQ(nfd.size(), text.size());
+    // The marks of class 220 move to the front; those of class 230 keep their order.
+    String expected('a' + String(50000, 0x316));
+    for (int i = 0; i < 50000; ++i)
+        expected += parseCodePoints("0301 0300 0300");
+    EXPECT_TRUE(nfd == expected);
+    EXPECT_TRUE(isNFD(nfd));
+}
+
+// Beyond what the conformance data lists.
+TEST(CaseFolding, CodePointsBeyondTheRangeStayAsTheyAre) {
+    for (unsigned int c : {0x110000u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+        EXPECT_EQ(simpleCaseFold(c), c) << std::hex << c;
 }
 
 } // namespace

@@ -17,31 +17,6 @@ namespace platform = koril::filesystem::platform;
 using koril::filesystem::Path;
 using platform::DirectoryUse;
 
-// What another process does to replace a directory by a link: move it out of the way.
-DWORD moveAway(Path const& directory) {
-    std::wstring const from = directory.nativeString();
-    if (MoveFileW(from.c_str(), (from + L"-moved").c_str()))
-        return ERROR_SUCCESS;
-    return GetLastError();
-}
-
-TEST(Win32Directories, AHeldDirectoryCanBeNeitherMovedNorRemovedUntilClosed) {
-    ScratchDirectory scratch;
-    for (DirectoryUse const use :
-         {DirectoryUse::walk, DirectoryUse::walkFollowingLinks, DirectoryUse::target}) {
-        SCOPED_TRACE(static_cast<int>(use));
-        Path const directory = scratch / "held";
-        makeDirectories(directory);
-        platform::Directory held;
-        ASSERT_TRUE(platform::openDirectory(directory, use, held));
-        EXPECT_EQ(moveAway(directory), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-        EXPECT_FALSE(RemoveDirectoryW(directory.nativeString().c_str()));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-        held.close();
-        EXPECT_TRUE(platform::removeDirectory(platform::atPath(directory.nativeString())));
-    }
-}
-
 TEST(Win32Directories, EntriesOfAHeldDirectoryCanBeRemovedThroughIt) {
     ScratchDirectory scratch;
     makeDirectories(scratch / "tree/sub");

@@ -22,11 +22,10 @@ void compareCopy(Path const& from, Path const& to, bool recursive, TreeFailures&
         Path const copy = to / source.filename();
         // Links inside a tree are copied as what they name, so the followed types must agree.
         FileType const type = status(source).getType();
-        if (status(copy).getType() != type) {
-            failures.add(source);
-        } else if (it->getSymlinkStatus().getType() == DirectoryFile && recursive) {
+        bool const sameType = status(copy).getType() == type;
+        if (sameType && it->getSymlinkStatus().getType() == DirectoryFile && recursive) {
             compareCopy(source, copy, true, failures);
-        } else if (type == RegularFile && fileSize(copy) != fileSize(source)) {
+        } else if (!sameType || (type == RegularFile && fileSize(copy) != fileSize(source))) {
             failures.add(source);
         }
     }

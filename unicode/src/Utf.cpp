@@ -15,6 +15,13 @@ constexpr bool isLowSurrogate(unsigned int unit) {
     return unit - 0xDC00 < 0x400;
 }
 
+// A code unit read through the unsigned type of wchar_t's width, so that a unit with the top bit
+// set (wchar_t is signed on Linux) keeps its bits instead of sign-extending. clang-tidy takes
+// every signed character type for a byte and would have it narrowed to unsigned char first.
+constexpr unsigned int unitValue(wchar_t unit) {
+    return static_cast<std::make_unsigned_t<wchar_t>>(unit); // NOLINT(bugprone-signed-char-misuse)
+}
+
 // What a lead byte promises: the number of continuation bytes and the allowed range of the
 // first one. The narrowed ranges after E0, ED, F0 and F4 exclude overlong forms, surrogates and
 // code points beyond U+10FFFF, so that an offending byte ends the subpart right there.
@@ -61,12 +68,11 @@ void appendDecodedUtf8(char const* bytes, std::size_t size, String::storage_type
 }
 
 void appendDecodedUtf16(wchar_t const* units, std::size_t size, String::storage_type& out) {
-    using Unit = std::make_unsigned_t<wchar_t>;
     out.reserve(out.size() + size);
     for (std::size_t i = 0; i < size; ++i) {
-        unsigned int const unit = static_cast<Unit>(units[i]);
+        unsigned int const unit = unitValue(units[i]);
         if (isHighSurrogate(unit) && i + 1 < size) {
-            unsigned int const next = static_cast<Unit>(units[i + 1]);
+            unsigned int const next = unitValue(units[i + 1]);
             if (isLowSurrogate(next)) {
                 out.push_back(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
                 ++i;

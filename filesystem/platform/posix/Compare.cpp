@@ -1,6 +1,6 @@
 // File comparison: sizes first, then the contents in large blocks.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <cstring>
 #include <memory>

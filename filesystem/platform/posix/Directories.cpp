@@ -1,6 +1,6 @@
 // Open directories: descriptors relative to their parent, listed with readdir.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // Creating, removing, copying and renaming, all through `*at` calls relative to a location.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <atomic>
 #include <chrono>

@@ -2,7 +2,7 @@
 // description, in this process and in others, whoever owns the file and whatever its mode; the
 // shared flock that streams take marks them as in use.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <algorithm>
 #include <atomic>

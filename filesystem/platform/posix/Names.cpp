@@ -6,7 +6,7 @@
 // that is not well-formed UTF-8 (or that spells U+F05C or U+DC80..U+DCFF itself) is
 // U+DC80..U+DCFF. Other lone surrogates travel in their three-byte form.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <koril/filesystem/Operations.h>
 #include <koril/unicode/Utf8.h>

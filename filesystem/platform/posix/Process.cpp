@@ -1,6 +1,6 @@
 // The current and the temporary directory of the process.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -7,22 +7,22 @@
 
 namespace koril::filesystem::platform {
 
-bool splitPath(String const& path, SplitPath& parts) {
-    String const text = path.substr(0, path.find(0u));
+bool splitPath(String const& text, SplitPath& parts) {
+    String const untilNul = text.substr(0, text.find(0u));
     String::size_type const driveEnd =
-        text.size() >= 2 && text[0] < 0x10000 && text[1] == ':' ? 2 : 0;
-    parts.drive = text.substr(0, driveEnd);
+        untilNul.size() >= 2 && untilNul[0] < 0x10000 && untilNul[1] == ':' ? 2 : 0;
+    parts.drive = untilNul.substr(0, driveEnd);
 
-    String::size_type const lastSeparator = text.find_last_of(String("\\/"));
+    String::size_type const lastSeparator = untilNul.find_last_of(String("\\/"));
     String::size_type const nameStart =
         lastSeparator != String::npos && lastSeparator >= driveEnd ? lastSeparator + 1 : driveEnd;
-    parts.directory = text.substr(driveEnd, nameStart - driveEnd);
+    parts.directory = untilNul.substr(driveEnd, nameStart - driveEnd);
 
-    String::size_type dot = text.find_last_of('.');
+    String::size_type dot = untilNul.find_last_of('.');
     if (dot == String::npos || dot < nameStart)
-        dot = text.size();
-    parts.fileName = text.substr(nameStart, dot - nameStart);
-    parts.extension = text.substr(dot);
+        dot = untilNul.size();
+    parts.fileName = untilNul.substr(nameStart, dot - nameStart);
+    parts.extension = untilNul.substr(dot);
     return true;
 }
 

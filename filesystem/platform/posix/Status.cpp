@@ -1,6 +1,6 @@
 // Status queries: one fstatat wherever the answer allows, the final name only behind a link.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include "StatusFromAttributes.h"
 

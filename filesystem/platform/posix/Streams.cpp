@@ -2,7 +2,7 @@
 // file for writing, so a file whose owner may not write is refused for every mode that would
 // change it, before anything changes.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 #include <string>
 

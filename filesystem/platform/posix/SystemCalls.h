@@ -11,7 +11,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <stdio.h>
+#include <stdio.h> // NOLINT(modernize-deprecated-headers): fdopen is POSIX, not in <cstdio>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -70,8 +70,9 @@
 namespace koril::filesystem::platform::posix {
 
 struct SystemCalls {
+// `result` is a type and `parameters` a parenthesised list: neither takes more parentheses.
 #define KORIL_POSIX_SYSTEM_CALL_ENTRY(result, name, parameters, arguments, failure)                \
-    result(*name) parameters;
+    result(*name) parameters; // NOLINT(bugprone-macro-parentheses)
     KORIL_POSIX_SYSTEM_CALLS(KORIL_POSIX_SYSTEM_CALL_ENTRY)
 #undef KORIL_POSIX_SYSTEM_CALL_ENTRY
 };

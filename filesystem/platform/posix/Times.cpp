@@ -1,6 +1,6 @@
 // Last-write times: the kernel keeps them in UTC, so no calendar and no time zone is involved.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 namespace koril::filesystem::platform {
 

@@ -2,7 +2,7 @@
 // UTF-16 unit count, so these limits refuse nothing that the kernel accepts; the long-path switch
 // has nothing to choose between.
 
-#include "platform/posix/Descriptors.h"
+#include "platform/posix/Handles.h"
 
 namespace koril::filesystem::platform {
 

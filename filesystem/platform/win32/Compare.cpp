@@ -1,6 +1,6 @@
 // Comparing the contents of two files.
 
-#include "platform/win32/DirectoryState.h"
+#include "platform/win32/Handles.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // Listing directories, and holding them while a tree is walked.
 
-#include "platform/win32/DirectoryState.h"
+#include "platform/win32/Handles.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // Creating, removing, copying, renaming and linking.
 
-#include "platform/win32/DirectoryState.h"
+#include "platform/win32/Handles.h"
 
 #include <sys/stat.h>
 

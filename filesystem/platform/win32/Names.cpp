@@ -1,6 +1,6 @@
 // Native strings and library paths of names and locations.
 
-#include "platform/win32/DirectoryState.h"
+#include "platform/win32/Handles.h"
 
 namespace koril::filesystem::platform {
 

@@ -1,6 +1,6 @@
 // The current directory and the temporary directory.
 
-#include "platform/win32/DirectoryState.h"
+#include "platform/win32/Handles.h"
 
 #include <array>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // directions; the sub-second part travels beside it as a count of 100-ns ticks, so it never
 // meets the calendar functions.
 
-#include "platform/win32/DirectoryState.h"
+#include "platform/win32/Handles.h"
 
 #include <ctime>
 

@@ -1,7 +1,8 @@
-#ifndef KORIL_FILESYSTEM_PLATFORM_POSIX_DESCRIPTORS_H
-#define KORIL_FILESYSTEM_PLATFORM_POSIX_DESCRIPTORS_H
+#ifndef KORIL_FILESYSTEM_PLATFORM_POSIX_HANDLES_H
+#define KORIL_FILESYSTEM_PLATFORM_POSIX_HANDLES_H
 
-// Descriptors, directory streams and the places of `*at` calls, shared by the POSIX backend.
+// What the backend's files share: the owners of descriptors and directory streams, and the places
+// of `*at` calls.
 
 #include "platform/Platform.h"
 #include "platform/UniqueHandle.h"

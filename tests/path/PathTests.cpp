@@ -3,11 +3,119 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
+using namespace std::string_literals;
+
 using koril::filesystem::Path;
 using koril::unicode::String;
+
+struct StoredCase {
+    char const* given;
+    char const* stored;
+};
+
+TEST(PathConstruction, NormalisesSeparatorsAndOneLongPathPrefix) {
+    StoredCase const cases[] = {
+        {"C:/dir/file.txt", "C:\\dir\\file.txt"},
+        {"//?/C:/x", "C:\\x"},
+        {"\\\\?\\UNC\\server\\share\\x", "\\\\server\\share\\x"},
+        {"\\\\?\\unc\\server", "unc\\server"},
+        {"\\\\?\\", ""},
+        {"\\\\?\\UNC", "\\"},
+        {"\\\\?\\UN", "UN"},
+        {"\\\\?\\\\\\?\\C:", "\\\\?\\C:"},
+        {"\\\\?\\\\?\\C:", "\\?\\C:"},
+        {"a//b/", "a\\\\b\\"},
+        {"\\\\.\\pipe\\x", "\\\\.\\pipe\\x"},
+        {"x\\\\?\\y", "x\\\\?\\y"},
+        {"\\\\?", "\\\\?"},
+        {"", ""},
+    };
+    for (auto const& c : cases) {
+        std::string const given = c.given;
+        String const expected(c.stored);
+        EXPECT_EQ(Path(given).string(), expected) << given;
+        EXPECT_EQ(Path(c.given).string(), expected) << given;
+        EXPECT_EQ(Path(String(given)).string(), expected) << given;
+        String movable(given);
+        EXPECT_EQ(Path(std::move(movable)).string(), expected) << given;
+    }
+    EXPECT_EQ(koril::filesystem::nativeSeparartor(), unsigned('\\'));
+    EXPECT_EQ(koril::filesystem::nonNativeSeparartor(), unsigned('/'));
+}
+
+TEST(PathConstruction, DecodesUtf8AndCountsCodePointsAndTakesANullPointer) {
+    Path const accented(std::string("\xC3\xA9"));
+    ASSERT_EQ(accented.size(), 1u);
+    EXPECT_EQ(accented.string()[0], 0xE9u);
+    Path const astral(std::string("a\xF0\x9F\x98\x80"));
+    EXPECT_EQ(astral.length(), 2u);
+    EXPECT_EQ(astral.string()[1], 0x1F600u);
+    EXPECT_TRUE(Path(static_cast<char const*>(nullptr)).empty());
+}
+
+struct JoinCase {
+    char const* left;
+    char const* right;
+    char const* joined;
+    char const* concatenated;
+};
+
+TEST(PathJoining, PutsExactlyOneSeparatorAtTheSeam) {
+    JoinCase const cases[] = {
+        {"C:\\a", "b", "C:\\a\\b", "C:\\ab"},
+        {"C:\\a\\", "\\b", "C:\\a\\b", "C:\\a\\\\b"},
+        {"C:\\a\\\\", "\\b", "C:\\a\\\\b", "C:\\a\\\\\\b"},
+        {"C:\\a\\", "b", "C:\\a\\b", "C:\\a\\b"},
+        {"C:\\a", "\\b", "C:\\a\\b", "C:\\a\\b"},
+        {"", "b", "b", "b"},
+        {"a", "", "a", "a"},
+        {"", "", "", ""},
+        {"\\", "\\", "\\", "\\\\"},
+        {"C:", "x", "C:\\x", "C:x"},
+    };
+    for (auto const& c : cases) {
+        Path const left(c.left);
+        Path const right(c.right);
+        SCOPED_TRACE(std::string(c.left) + " | " + c.right);
+        EXPECT_EQ((left / right).string(), String(c.joined));
+        EXPECT_EQ((Path(left) / right).string(), String(c.joined));
+        Path joined(left);
+        joined /= right;
+        EXPECT_EQ(joined.string(), String(c.joined));
+        EXPECT_EQ((left + right).string(), String(c.concatenated));
+        EXPECT_EQ((Path(left) + right).string(), String(c.concatenated));
+        Path concatenated(left);
+        concatenated += right;
+        EXPECT_EQ(concatenated.string(), String(c.concatenated));
+    }
+}
+
+TEST(PathJoining, JoiningOrConcatenatingWithItselfUsesTheOldText) {
+    Path p("a\\");
+    p /= p;
+    EXPECT_EQ(p.string(), String("a\\a\\"));
+    Path q("ab");
+    q += q;
+    EXPECT_EQ(q.string(), String("abab"));
+    Path r("x");
+    EXPECT_EQ((std::move(r) / r).string(), String("x\\x"));
+}
+
+TEST(PathJoining, AppendSeparatorAddsOnlyAMissingOne) {
+    Path p;
+    p.appendSeparator();
+    EXPECT_EQ(p.string(), String("\\"));
+    Path drive("C:");
+    drive.appendSeparator();
+    EXPECT_EQ(drive.string(), String("C:\\"));
+    drive.appendSeparator();
+    EXPECT_EQ(drive.string(), String("C:\\"));
+}
 
 struct DecompositionCase {
     char const* text;
@@ -92,7 +200,6 @@ TEST(PathDecomposition, SplitsPathsIntoTheirParts) {
 
 // The runtime's splitter reads a NUL-terminated string and splits UTF-16 units.
 TEST(PathDecomposition, SplitterCasesWithNulAndAstralCharacters) {
-    using namespace std::string_literals;
     std::u32string const nulText = U"C:a\0b.c"s;
     Path const nul(String(String::storage_type(nulText.begin(), nulText.end())));
     EXPECT_TEXT(nul.filename(), "a");
@@ -138,6 +245,88 @@ TEST(PathDecomposition, VeryLongPathsTakeTheQuickAndTheSplitRoutes) {
     Path const trailing(String("C:\\") + name + String("\\"));
     EXPECT_EQ(trailing.parentPath().size(), 30003u);
     EXPECT_TEXT(trailing.filename(), ".");
+}
+
+std::vector<String> elementsOf(Path const& p) {
+    std::vector<String> elements;
+    for (auto it = p.begin(); it != p.end(); ++it) {
+        elements.push_back(it->string());
+        if (elements.size() > 1000)
+            break; // A broken end test must not hang the suite.
+    }
+    return elements;
+}
+
+std::vector<String> texts(std::initializer_list<char const*> list) {
+    std::vector<String> result;
+    for (char const* text : list)
+        result.emplace_back(text);
+    return result;
+}
+
+TEST(PathIteration, VisitsRootNameRootDirectoryNamesAndTrailingDot) {
+    struct Case {
+        char const* text;
+        std::vector<String> elements;
+    } const cases[] = {
+        {R"(C:\dir\file)", texts({"C:", R"(\)", "dir", "file"})},
+        {R"(C:\dir\)", texts({"C:", R"(\)", "dir", "."})},
+        {"C:", texts({"C:"})},
+        {R"(C:\)", texts({"C:", R"(\)"})},
+        {"C:file", texts({"C:", "file"})},
+        {R"(C:\\\a)", texts({"C:", R"(\)", "a"})},
+        {R"(\\server\share\x)", texts({R"(\\server)", R"(\)", "share", "x"})},
+        {R"(\dir)", texts({R"(\)", "dir"})},
+        {R"(\)", texts({R"(\)"})},
+        {R"(dir\\file)", texts({"dir", "file"})},
+        {R"(a\b\)", texts({"a", "b", "."})},
+        {R"(..\x)", texts({"..", "x"})},
+        {R"(a\b:c)", texts({R"(a\b:)", "c"})},
+        {R"(\\\x)", texts({R"(\)", "", "x"})},
+        {"", texts({})},
+        {"file", texts({"file"})},
+        {R"(\\server)", texts({R"(\\server)"})},
+        {R"(\\server\)", texts({R"(\\server)", R"(\)"})},
+        {R"(C:\\)", texts({"C:", R"(\)"})},
+        {R"(dir\\\)", texts({"dir", "."})},
+        {R"(C:x\)", texts({"C:", "x", "."})},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(elementsOf(Path(c.text)), c.elements);
+    }
+}
+
+TEST(PathIteration, CopiesOfAnIteratorWalkOnIndependently) {
+    Path const p(R"(C:\a\b)");
+    auto first = p.begin();
+    auto copy = first;
+    ++first;
+    EXPECT_EQ(copy->string(), String("C:"));
+    EXPECT_EQ(first->string(), String(R"(\)"));
+    ++copy;
+    EXPECT_TRUE(copy == first);
+    auto old = first++;
+    EXPECT_EQ(old->string(), String(R"(\)"));
+    EXPECT_EQ(first->string(), String("a"));
+}
+
+TEST(PathIteration, LongAndOddTextsEndTheWalk) {
+    String text;
+    for (int i = 0; i < 5000; ++i)
+        text += String(R"(ab\)");
+    EXPECT_EQ(elementsOf(Path(text)).size(), 1001u); // capped by the helper
+    std::size_t count = 0;
+    Path const deep(text);
+    for (auto const& element : deep) {
+        (void)element;
+        ++count;
+    }
+    EXPECT_EQ(count, 5001u);
+
+    String separators(3000, '\\');
+    EXPECT_EQ(elementsOf(Path(separators)), texts({R"(\)", "", "."}));
+    EXPECT_EQ(elementsOf(Path(String(2, ':'))), texts({":", ":"}));
 }
 
 } // namespace
