@@ -94,7 +94,7 @@ String filenameOf(String const& t) {
     if (!trailingSeparator) {
         auto const separator = lastSeparator(t);
         if (separator != String::npos)
-            return t.substr(separator + 1);
+            return String(t.begin() + static_cast<std::ptrdiff_t>(separator) + 1, t.end());
     }
     Parts parts;
     if (!split(t, parts))
@@ -203,7 +203,8 @@ Path Path::stem() const {
 Path Path::extension() const {
     if (text_.size() > 1 && text_.back() == kDot)
         return Path();
-    return Path(text_.substr(extensionPosition(text_)), Normalised());
+    auto const position = static_cast<std::ptrdiff_t>(extensionPosition(text_));
+    return Path(String(text_.begin() + position, text_.end()), Normalised());
 }
 
 void Path::replaceExtension(Path const& newExtension) {
