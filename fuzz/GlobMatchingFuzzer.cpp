@@ -109,9 +109,8 @@ bool isTooCostly(std::wstring const& expression) {
         } else if (unit == L'\\') {
             ++i;
         } else if (unit == L'[') {
-            ++i; // a `]` right after `[` (or `[^`) is a member
-            if (i < expression.size() && expression[i] == L'^')
-                ++i;
+            // ECMAScript ends a class at its first unescaped `]`, even right after `[`: reading
+            // `[]` as the start of a longer class would hide the quantifiers after it.
             while (i + 1 < expression.size() && expression[i + 1] != L']')
                 i += expression[i + 1] == L'\\' ? 2 : 1;
             ++i;
