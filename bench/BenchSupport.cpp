@@ -48,6 +48,11 @@ std::vector<long> const& scalingSizes() {
     return sizes;
 }
 
+void atScalingSizes(benchmark::internal::Benchmark* benchmark) {
+    for (long const size : scalingSizes())
+        benchmark->Arg(size);
+}
+
 void makeTree(fs::path const& root, long files) {
     std::string const contents(200, 'x');
     for (long d = 0; d < files / 100; ++d) {

@@ -48,6 +48,8 @@ void writeFile(fs::path const& path, std::string const& contents);
 
 // The entry counts of the scaling runs.
 std::vector<long> const& scalingSizes();
+// Runs a benchmark once at each of them (`BENCHMARK(...)->Apply(atScalingSizes)`).
+void atScalingSizes(benchmark::internal::Benchmark* benchmark);
 
 // A tree of `files` files of 200 bytes, 100 to a directory, in `files / 100` directories below
 // `root`: the shape of the removal, copy and comparison benchmarks.

@@ -71,21 +71,11 @@ void BM_ListWithStatus_ReaddirFstatatFloor(benchmark::State& state) {
     finish(state, files);
 }
 BENCHMARK(BM_ListWithStatus_ReaddirFstatatFloor)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond);
 #endif
-BENCHMARK(BM_ListWithStatus_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListWithStatus_StdFilesystem)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListWithStatus_Koril)->Apply(atScalingSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListWithStatus_StdFilesystem)->Apply(atScalingSizes)->Unit(benchmark::kMillisecond);
 
 // A drive-absolute text, so that the long-path rules run; no disk is asked.
 koril::unicode::String const

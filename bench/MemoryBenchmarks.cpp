@@ -75,30 +75,22 @@ void BM_PeakMemoryCompareDirectories_Koril(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PeakMemoryRemoveAll_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemoryCopyDirectory_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemoryForEach_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemoryCompareDirectories_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -164,15 +164,11 @@ void BM_CompareDirectoriesOneDeepDifference_Koril(benchmark::State& state) {
     compareTrees(state, true, compareWithKoril);
 }
 BENCHMARK(BM_CompareDirectories_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_CompareDirectoriesOneDeepDifference_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -190,15 +186,11 @@ void BM_CompareDirectoriesOneDeepDifference_DiffR(benchmark::State& state) {
     compareTrees(state, true, compareWithDiff);
 }
 BENCHMARK(BM_CompareDirectories_DiffR)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_CompareDirectoriesOneDeepDifference_DiffR)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 #endif

@@ -43,11 +43,7 @@ void BM_ForEachMatching_Koril(benchmark::State& state) {
     }
     finish(state, matches);
 }
-BENCHMARK(BM_ForEachMatching_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ForEachMatching_Koril)->Apply(atScalingSizes)->Unit(benchmark::kMillisecond);
 
 #ifndef _WIN32
 bool isDotOrDotDot(char const* name) {
@@ -68,9 +64,7 @@ void BM_ForEachMatching_ReaddirFnmatchFloor(benchmark::State& state) {
     finish(state, matches);
 }
 BENCHMARK(BM_ForEachMatching_ReaddirFnmatchFloor)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond);
 
 // What a user of std::filesystem writes: a directory_iterator, and fnmatch on each file name.
@@ -85,9 +79,7 @@ void BM_ForEachMatching_StdFilesystemFnmatch(benchmark::State& state) {
     finish(state, matches);
 }
 BENCHMARK(BM_ForEachMatching_StdFilesystemFnmatch)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Unit(benchmark::kMillisecond);
 #endif
 
@@ -134,9 +126,7 @@ void BM_RemoveMatching_Koril(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_RemoveMatching_Koril)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -154,9 +144,7 @@ void BM_RemoveMatching_ReaddirFnmatchUnlinkFloor(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_RemoveMatching_ReaddirFnmatchUnlinkFloor)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
+    ->Apply(atScalingSizes)
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
