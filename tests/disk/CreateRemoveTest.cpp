@@ -89,21 +89,6 @@ TEST(Remove, RefusesAReadOnlyFileUntilItIsMadeWritable) {
     }
 }
 
-TEST(RemoveAll, RemovesAWholeTree) {
-    ScratchDirectory scratch;
-    // Several directories with siblings after them, so that the walk has to come back up and
-    // go on at every level.
-    for (char const* dir : {"t/a/a1", "t/a/a2", "t/b/b1/deep", "t/c"})
-        makeDirectories(scratch / dir);
-    for (char const* file : {"t/x.txt", "t/a/1", "t/a/a1/1", "t/a/a2/1", "t/a/a2/2",
-                             "t/b/b1/deep/1", "t/c/1", "t/z.txt"})
-        writeFile(scratch / file, file);
-    writeFile(scratch / "outside", "kept");
-
-    EXPECT_TRUE(removeAll(scratch / "t"));
-    EXPECT_EQ(namesOnDisk(scratch.native()), std::set<std::string>{"outside"});
-}
-
 // The walk stops at the read-only file: what the listing gave before it is gone, the file and
 // everything listed after it (and every ancestor) stay as they were.
 TEST(RemoveAll, StopsAtAReadOnlyFileDeepInside) {

@@ -68,36 +68,6 @@ TEST(DirectoryIteratorTest, EndStatesTellUnlistableFromEmpty) {
     EXPECT_EQ(*defaultIterator, end);
 }
 
-TEST(DirectoryIteratorTest, CopiesShareOneSearch) {
-    ScratchDirectory scratch;
-    for (char const* name : {"a", "b", "c"})
-        writeFile(scratch / name, "");
-    DirectoryEntry const end;
-    std::set<std::string> seen;
-    auto note = [&](DirectoryIterator const& it) {
-        EXPECT_NE(*it, end);
-        EXPECT_TRUE(seen.insert(text(it->getPath())).second);
-    };
-    DirectoryIterator it(scratch.path());
-    note(it);
-    DirectoryIterator copy = it;
-    EXPECT_EQ(*copy, *it);
-    ++it;
-    note(it);
-    EXPECT_NE(*copy, *it);
-    ++copy;
-    note(copy);
-    ++it;
-    // All three are used up by the two copies together.
-    EXPECT_EQ(*it, end);
-    EXPECT_TRUE(it.canIterate());
-    DirectoryIterator assigned;
-    assigned = copy;
-    ++assigned;
-    EXPECT_EQ(*assigned, end);
-    EXPECT_EQ(seen.size(), 3u);
-}
-
 // Both fields of a listed link describe the link itself, never its target, and a link is never
 // read-only.
 TEST(DirectoryIteratorTest, StatusesComeFromTheListing) {
@@ -130,53 +100,6 @@ TEST(DirectoryIteratorTest, StatusesComeFromTheListing) {
         DirectoryEntry const& entry = entries.at(e.name);
         expectStatus(entry.getStatus(), e.type, e.permissions, e.name);
         expectStatus(entry.getSymlinkStatus(), e.type, e.permissions, e.name);
-    }
-}
-
-// A listed entry answers from its cache; one with unknown statuses asks each time and keeps
-// nothing.
-TEST(DirectoryIteratorTest, GettersQueryOnlyForUnknownStatuses) {
-    ScratchDirectory scratch;
-    Path const file = scratch / "gone.exe";
-    writeFile(file, "x");
-    DirectoryEntry const listed = *DirectoryIterator(scratch.path());
-    DirectoryEntry const byHand(file, FileStatus(), FileStatus());
-    expectStatus(byHand.getStatus(), RegularFile, 0700, "byHand getStatus");
-    expectStatus(byHand.getSymlinkStatus(), RegularFile, 0700, "byHand getSymlinkStatus");
-    fs::remove(toStd(file));
-    expectStatus(listed.getStatus(), RegularFile, 0700, "listed getStatus");
-    expectStatus(listed.getSymlinkStatus(), RegularFile, 0700, "listed getSymlinkStatus");
-    expectStatus(byHand.getStatus(), StatusUnknown, PermissionsUnknown, "byHand after removal");
-    expectStatus(byHand.getSymlinkStatus(), StatusUnknown, PermissionsUnknown,
-                 "byHand link status after removal");
-    expectStatus(DirectoryEntry().getStatus(), StatusUnknown, PermissionsUnknown, "default");
-}
-
-TEST(DirectoryIteratorTest, EntriesCompareByPathStringAlone) {
-    struct Case {
-        char const* a;
-        char const* b;
-        int order; // sign of a compared with b
-    };
-    std::vector<Case> const cases = {
-        {"dir\\a", "dir\\a", 0},
-        {"dir\\a", "dir\\b", -1},
-        {"dir\\b", "dir\\a", 1},
-        // Code points, not the path comparison: case and composition count.
-        {"dir\\A", "dir\\a", -1},
-        {"dir\\\xC3\xA9", "dir\\e\xCC\x81", 1},
-        {"", "x", -1},
-    };
-    for (Case const& c : cases) {
-        DirectoryEntry const a(Path(c.a), FileStatus(RegularFile, OwnerRead), FileStatus());
-        DirectoryEntry const b(Path(c.b), FileStatus(DirectoryFile), FileStatus(SymbolicLinkFile));
-        std::string const what = std::string(c.a) + " vs " + c.b;
-        EXPECT_EQ(a == b, c.order == 0) << what;
-        EXPECT_EQ(a != b, c.order != 0) << what;
-        EXPECT_EQ(a < b, c.order < 0) << what;
-        EXPECT_EQ(a <= b, c.order <= 0) << what;
-        EXPECT_EQ(a > b, c.order > 0) << what;
-        EXPECT_EQ(a >= b, c.order >= 0) << what;
     }
 }
 

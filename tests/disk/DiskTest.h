@@ -20,16 +20,7 @@
 namespace koril::filesystem::disktest {
 
 namespace fs = std::filesystem;
-using koril::testing::existsOnDisk;
-using koril::testing::makeDirectories;
-using koril::testing::makeReadOnly;
-using koril::testing::onWindows;
-using koril::testing::platformCreatesSymbolicLinks;
-using koril::testing::readFile;
-using koril::testing::runningUnderWine;
-using koril::testing::ScratchDirectory;
-using koril::testing::toStd;
-using koril::testing::writeFile;
+using namespace koril::testing;
 
 // Exact text: path equality would ignore case and composition, which these tests check.
 inline std::string text(Path const& path) {
@@ -43,14 +34,6 @@ inline std::vector<DirectoryEntry> listEntries(Path const& directory) {
     for (DirectoryIterator it(directory); *it != end; ++it)
         entries.push_back(*it);
     return entries;
-}
-
-// The names in a directory as std::filesystem sees them, the independent witness.
-inline std::set<std::string> namesOnDisk(fs::path const& directory) {
-    std::set<std::string> names;
-    for (auto const& entry : fs::directory_iterator(directory))
-        names.insert(entry.path().filename().u8string());
-    return names;
 }
 
 inline void expectStatus(FileStatus actual, FileType type, unsigned permissions,

@@ -129,26 +129,6 @@ TEST_F(FileLockTest, ValidationCallbackVetoesBeforeAnythingIsOpened) {
     EXPECT_FALSE(FileLock::isFileLocked(second));
 }
 
-TEST_F(FileLockTest, LockCoversTheWholeFileAndBytesBeyondItsEnd) {
-    // Wine 8 locks ranges against other locks only; reads and writes pass. Real Windows blocks
-    // them.
-    if (!onWindows() || runningUnderWine())
-        GTEST_SKIP() << "byte-range locks here do not stop reads and writes through other "
-                        "handles (advisory on POSIX, lock-only on Wine)";
-    FileLock lock(first);
-    std::FILE* stream = fopenWrapper(first, "r+b");
-    ASSERT_NE(stream, nullptr);
-    char buffer[3] = {};
-    EXPECT_EQ(std::fread(buffer, 1, sizeof(buffer), stream), 0u);
-    std::clearerr(stream);
-    ASSERT_EQ(std::fseek(stream, 100, SEEK_SET), 0);
-    std::fputc('z', stream);
-    EXPECT_NE(std::fflush(stream), 0);
-    std::fclose(stream);
-    lock.unlockFile();
-    EXPECT_EQ(readFile(first), "1");
-}
-
 TEST_F(FileLockTest, LocksExcludeFreshProcesses) {
     EXPECT_EQ(probeInAnotherProcess(first), freeToTake);
     {

@@ -81,35 +81,6 @@ TEST(OpeningFilesTest, FopenWithLockCheckRefusesFilesInUseWithoutTouchingThem) {
     EXPECT_FALSE(stream.is_open());
 }
 
-// A failure sets the failbit alone and an open clears the old state; on a stream that is open
-// already a call fails and keeps the first file.
-TEST(OpeningFilesTest, FstreamWrapperStates) {
-    ScratchDirectory scratch;
-    Path const missing = scratch / "missing.txt";
-    std::fstream stream;
-    fstreamWrapper(stream, missing, std::ios_base::in);
-    EXPECT_FALSE(stream.is_open());
-    EXPECT_EQ(stream.rdstate(), std::ios_base::failbit);
-    EXPECT_FALSE(existsOnDisk(missing));
-
-    stream.setstate(std::ios_base::eofbit);
-    fstreamWrapper(stream, scratch / "first.txt", std::ios_base::out | std::ios_base::trunc);
-    ASSERT_TRUE(stream.is_open());
-    EXPECT_TRUE(stream.good());
-    fstreamWrapper(stream, scratch / "second.txt", std::ios_base::out | std::ios_base::trunc);
-    EXPECT_TRUE(stream.fail());
-    EXPECT_TRUE(stream.is_open());
-    stream.clear();
-    stream << "written";
-    stream.close();
-    EXPECT_EQ(readFile(scratch / "first.txt"), "written");
-    EXPECT_FALSE(existsOnDisk(scratch / "second.txt"));
-
-    std::fstream throwing;
-    throwing.exceptions(std::ios_base::failbit);
-    EXPECT_THROW(fstreamWrapper(throwing, missing, std::ios_base::in), std::ios_base::failure);
-}
-
 TEST(OpeningFilesTest, FstreamWithLockCheckLeavesARefusedStreamAsItWas) {
     ScratchDirectory scratch;
     Path const file = scratch / "data.txt";

@@ -129,29 +129,6 @@ TEST(PosixPortTest, MappedDrivesReachTheirDirectoryInEveryForm) {
     EXPECT_EQ(namesOnDisk(scratch.native()), (std::set<std::string>{"sub", "made"}));
 }
 
-TEST(PosixPortTest, CurrentDirectoryAndTemporaryDirectoryUseTheDriveForm) {
-    ScratchDirectory scratch;
-    makeDirectories(scratch / "sub/tmp");
-    CurrentDirectoryGuard restore;
-    DriveMappings drives;
-    ASSERT_TRUE(drives.map(String("T:"), scratch.path()));
-
-    ASSERT_TRUE(setCurrentDirectory(Path("T:\\sub")));
-    EXPECT_EQ(fs::current_path(), scratch.native() / "sub");
-    EXPECT_EQ(text(getCurrentDirectory()), "T:\\sub");
-    writeFile(scratch / "sub/here.txt", "x");
-    EXPECT_TRUE(exists(Path("here.txt")));
-
-    EnvironmentVariable temporary("TMPDIR", (scratch.native() / "sub/tmp").string());
-    EXPECT_EQ(text(getOSTemporaryDirectory()), "T:\\sub\\tmp\\");
-    ASSERT_TRUE(drives.map(String("T:"), Path()));
-    EXPECT_EQ(text(getOSTemporaryDirectory()), text(scratch / "sub\\tmp\\"));
-    EXPECT_EQ(text(getCurrentDirectory()), text(scratch / "sub"));
-    // A relative TMPDIR is made absolute against the current directory.
-    EnvironmentVariable relative("TMPDIR", "tmp");
-    EXPECT_EQ(text(getOSTemporaryDirectory()), text(scratch / "sub\\tmp\\"));
-}
-
 // --- Names ----------------------------------------------------------------------------------
 
 // A POSIX name may hold `\`. Read as a separator, `d/..\victim.txt` would reach the sibling of
@@ -204,9 +181,6 @@ TEST(PosixPortTest, NamesThatAreNotUtf8RoundTripBetweenBytesAndText) {
         {"a\xED\xA0\x80"
          "b",
          codePoints({'a', 0xD800, 'b'})}, // a lone surrogate
-        {"\xED\xB0\x80.t", codePoints({0xDC00, '.', 't'})},
-        {"x\xED\xAF\xBF", codePoints({'x', 0xDBFF})},
-        {"\xC3\xA9t\xC3\xA9", codePoints({0xE9, 't', 0xE9})},
         // A run of high surrogates is escaped whole when what follows it would pair with its
         // last one, and kept when not.
         {"\xED\xA0\xA0\xED\xA0\xBD\xFF",
@@ -247,31 +221,6 @@ TEST(PosixPortTest, NamesThatAreNotUtf8RoundTripBetweenBytesAndText) {
         fs::remove(scratch.native() / cases[i].bytes);
     }
     EXPECT_TRUE(fs::is_empty(scratch.native()));
-}
-
-// Patterns see a listed name as its library text in UTF-16 units, whatever its bytes: a code
-// point beyond the BMP is two units, a byte that is not UTF-8 one, a `\` byte one. The walks
-// match names without building that text; they must agree with `matchesGlobPattern` on it.
-TEST(PosixPortTest, PatternsMatchListedNamesAsTheirUtf16Text) {
-    ScratchDirectory scratch;
-    for (char const* name :
-         {"\xF0\x9F\x98\x80.txt", "bad\xFF.txt", "a\\b.txt", "caf\xC3\xA9.txt", "plain.txt"})
-        std::ofstream(scratch.native() / name) << "x";
-    // Each visited entry must match by its text too, so a count that agrees means the same set.
-    struct Case {
-        char const* pattern;
-        int matched;
-    };
-    for (Case const& c : {Case{"??.txt", 1}, Case{"?.txt", 0}, Case{"bad?.txt", 1},
-                          Case{"a?b.txt", 1}, Case{"caf?.txt", 1}, Case{"*.txt", 5}}) {
-        int visited = 0;
-        forEachMatching(scratch.path(), String(c.pattern), [&](Path const& child) {
-            EXPECT_TRUE(matchesGlobPattern(child.filename(), String(c.pattern))) << c.pattern;
-            ++visited;
-            return true;
-        });
-        EXPECT_EQ(visited, c.matched) << c.pattern;
-    }
 }
 
 // --- Copying --------------------------------------------------------------------------------
@@ -445,10 +394,7 @@ TEST(PosixPortTest, ModificationTimesAreUtcInEveryTimeZone) {
     std::vector<Instant> const instants = {
         {15790896001234567, "2020-01-15 12:00:00.1234567"},
         {15948144005000000, "2020-07-15 12:00:00.5"},
-        {9466847999999999, "1999-12-31 23:59:59.9999999"},
-        {10000001, "1970-01-01 00:00:01.0000001"},
         {1, "1970-01-01 00:00:00.0000001"},
-        {9517824000000000, "2000-02-29 00:00:00"},
         // Both 01:30:00.5 in New York, before and after the clocks went back: the reading must
         // not take one for the other.
         {16042086005000000, "2020-11-01 05:30:00.5"},
@@ -458,8 +404,7 @@ TEST(PosixPortTest, ModificationTimesAreUtcInEveryTimeZone) {
     Path const file = scratch / "timed.txt";
     writeFile(file, "x");
     makeDirectories(scratch / "dir");
-    for (char const* zone : {"UTC0", "EST5EDT,M3.2.0,M11.1.0", "NZST-12NZDT,M9.5.0,M4.1.0/3",
-                             "<+0530>-5:30", "<-0330>3:30"}) {
+    for (char const* zone : {"UTC0", "EST5EDT,M3.2.0,M11.1.0", "<-0330>3:30"}) {
         EnvironmentVariable timeZone("TZ", zone);
         for (Instant const& instant : instants) {
             for (Path const& path : {file, scratch / "dir"}) {
@@ -473,17 +418,6 @@ TEST(PosixPortTest, ModificationTimesAreUtcInEveryTimeZone) {
         EXPECT_FALSE(setModificationTime(file, TimePoint{Ticks(-10000000)})) << zone;
         EXPECT_FALSE(setModificationTime(file, TimePoint{Ticks(325352160000000000)})) << zone;
     }
-}
-
-// Whole seconds before 1970, which the runtime's calendar cannot represent, read as -1 with the
-// fraction kept. (Ext4 cannot store the far end, after the year 3000.)
-TEST(PosixPortTest, TimesBefore1970ReadAsMinusOneSecond) {
-    ScratchDirectory scratch;
-    Path const file = scratch / "old.txt";
-    writeFile(file, "x");
-    struct timespec const times[2] = {{0, UTIME_OMIT}, {-2, 500000000}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, toStd(file).c_str(), times, 0), 0);
-    EXPECT_EQ(ticksOf(getModificationTime(file)), -10000000 + 5000000);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <optional>
-#include <regex>
 
 namespace koril::filesystem::disktest {
 namespace {
@@ -117,16 +116,6 @@ TEST(TemporaryDirectoryTest, SweepRemovesOnlyStaleEntriesOfThePrefix) {
     EXPECT_TRUE(existsOnDisk(unknown) || !zeroTime);
 }
 
-TEST(TemporaryDirectoryTest, BadPrefixPatternThrowsAndLeavesTheStackAlone) {
-    ScratchDirectory scratch;
-    Path const base = scratch / "base";
-    TemporaryDirectory current(base);
-    writeFile(base / Path("entry"), "x");
-    EXPECT_THROW(TemporaryDirectory("(log", oneHour), std::regex_error);
-    EXPECT_EQ(text(getTemporaryDirectory()), text(base));
-    EXPECT_TRUE(existsOnDisk(base / Path("entry")));
-}
-
 TEST(TemporaryDirectoryTest, WithoutABaseNothingIsSweptOrCreated) {
     ScratchDirectory scratch;
     writeFile(scratch / "job-old", "x");
@@ -145,39 +134,16 @@ TEST(TemporaryDirectoryTest, WithoutABaseNothingIsSweptOrCreated) {
     EXPECT_EQ(namesOnDisk(scratch.native()), std::set<std::string>{"job-old"});
 }
 
-TEST(TemporaryDirectoryTest, UniqueNameIsThePrefixAndARandomNumberAndCreatesNothing) {
-    ScratchDirectory scratch;
-    std::regex const digits("(0|[1-9][0-9]{0,9})");
-    for (std::string const prefix : {"job", "tmp-\xC3\xA9"}) {
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            Path const candidate =
-                TemporaryDirectory::makeUniqueTemporaryDirectory(scratch.path(), String(prefix));
-            EXPECT_EQ(text(candidate.parentPath()), text(scratch.path()));
-            std::string const name = candidate.filename().string().toUTF8String();
-            ASSERT_EQ(name.compare(0, prefix.size(), prefix), 0) << name;
-            std::string const number = name.substr(prefix.size());
-            ASSERT_TRUE(std::regex_match(number, digits)) << name;
-            EXPECT_LE(std::stoull(number), 4294967295ull);
-            EXPECT_FALSE(existsOnDisk(candidate));
-        }
-    }
-    EXPECT_TRUE(fs::is_empty(scratch.native()));
-}
-
 // Every test here changes the current directory; this puts it back, also when the test fails.
 class CurrentDirectoryTest : public ::testing::Test {
 protected:
     ~CurrentDirectoryTest() override {
         std::error_code ignored;
         fs::current_path(original_, ignored);
-        // Deeper than std::filesystem reaches on Windows; the library's long paths do.
-        if (!longTree.empty())
-            removeAll(longTree);
     }
 
     fs::path const original_ = fs::current_path();
     ScratchDirectory scratch;
-    Path longTree;
 };
 
 TEST_F(CurrentDirectoryTest, ReportsWhatItWasSetTo) {
@@ -194,25 +160,6 @@ TEST_F(CurrentDirectoryTest, ReportsWhatItWasSetTo) {
     for (Path const& refused : {scratch / "missing", scratch / "file", Path()})
         EXPECT_FALSE(setCurrentDirectory(refused)) << text(refused);
     EXPECT_EQ(text(getCurrentDirectory()), text(scratch / "sub"));
-}
-
-TEST_F(CurrentDirectoryTest, ReportsADirectoryLongerThanTheFirstBuffer) {
-    // Wine reads the current directory into buffers of MAX_PATH characters and takes the
-    // process down with a longer one.
-    if (runningUnderWine())
-        GTEST_SKIP() << "Wine cannot hold a current directory longer than MAX_PATH";
-    longTree = scratch / "long";
-    Path deep = longTree;
-    while (deep.size() <= 2100)
-        deep /= Path(std::string(60, 'n'));
-    ASSERT_TRUE(createDirectories(deep));
-    if (!setCurrentDirectory(deep)) {
-        ASSERT_TRUE(onWindows());
-        GTEST_SKIP() << "the platform refuses a current directory of " << deep.size()
-                     << " characters";
-    }
-    Path const reported = getCurrentDirectory();
-    EXPECT_EQ(text(reported), text(deep));
 }
 
 TEST_F(CurrentDirectoryTest, CreatesAndRemovesRelativeToIt) {

@@ -57,32 +57,6 @@ TEST(ForEachTest, VisitsDirectChildrenOnlyWithTheirFullPaths) {
     EXPECT_EQ(calls, 2);
 }
 
-// An empty callback and a bad pattern throw only when an entry reaches them.
-TEST(ForEachTest, BadArgumentsThrowOnlyWhenAnEntryIsTested) {
-    ScratchDirectory scratch;
-    makeDirectories(scratch / "empty");
-    writeNested(scratch / "full/a.dat", "a");
-    EXPECT_FALSE(forEach(scratch / "empty", PathPredicate()));
-    EXPECT_THROW(forEach(scratch / "full", PathPredicate()), std::bad_function_call);
-    // Through a pattern, only a matching entry reaches the callback.
-    EXPECT_TRUE(forEachMatching(scratch / "full", "*.txt", PathPredicate()));
-
-    Recorder recorder;
-    for (auto const& walk : std::vector<std::function<bool(Path const&)>>{
-             [&recorder](Path const& d) { return forEachMatching(d, "(log", recorder.callback()); },
-             [](Path const& d) { return removeMatching(d, "(log"); },
-             [](Path const& d) { return removeAllMatching(d, "(log"); }}) {
-        EXPECT_FALSE(walk(scratch / "empty"));
-        EXPECT_THROW(walk(scratch / "full"), std::regex_error);
-    }
-    EXPECT_TRUE(recorder.paths.empty());
-    EXPECT_TRUE(existsOnDisk(scratch / "full/a.dat"));
-
-    writeFile(scratch / "full/b.txt", "b");
-    EXPECT_THROW(forEachMatching(scratch / "full", "*.txt", PathPredicate()),
-                 std::bad_function_call);
-}
-
 TEST(ForEachMatchingTest, MatchesFileNamesOnly) {
     ScratchDirectory scratch;
     // The directory's own name matches the pattern; its children's paths therefore match as a

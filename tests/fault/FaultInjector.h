@@ -31,40 +31,28 @@ public:
         current() = nullptr;
     }
 
-    // Counts calls from now on and fails none.
-    void count() { failCall(0, 0); }
-    // Counts calls from now on; the `n`th (from 1) fails with `error` (an errno value, or a
-    // Win32 error code where the call reports one) or, for `shortTransfer`, moves half of what
-    // it was asked to (if it can: the entries that move bytes only).
-    void failCall(std::size_t n, int error, Kind kind = Kind::error) {
+    // Counts calls from now on; the `n`th (from 1, 0 for none) fails with `error` (an errno
+    // value, or a Win32 error code where the call reports one) or, for `shortTransfer`, moves
+    // half of what it was asked to (the entries that move bytes only).
+    void failCall(std::size_t n, int error = 0, Kind kind = Kind::error) {
         counting_ = true;
-        calls_ = 0;
         failAt_ = n;
         error_ = error;
         kind_ = kind;
-        failedEntry_.clear();
         trace_.clear();
     }
     // Stops counting and failing; the wrappers stay installed until destruction.
     void stop() { counting_ = false; }
-
-    std::size_t calls() const { return calls_; }
     // The entries called since counting began, in order.
     std::vector<std::string> const& trace() const { return trace_; }
-    // The entry that was made to fail, or empty.
-    std::string const& failedEntry() const { return failedEntry_; }
 
     // For the wrappers: whether this call of `entry` fails, and how.
     static FaultInjector* active() { return current(); }
     bool intercept(char const* entry) {
         if (!counting_)
             return false;
-        ++calls_;
         trace_.emplace_back(entry);
-        if (calls_ != failAt_)
-            return false;
-        failedEntry_ = entry;
-        return true;
+        return trace_.size() == failAt_;
     }
     int error() const { return error_; }
     Kind kind() const { return kind_; }
@@ -76,26 +64,23 @@ private:
     }
 
     bool counting_ = false;
-    std::size_t calls_ = 0;
     std::size_t failAt_ = 0;
     int error_ = 0;
     Kind kind_ = Kind::error;
-    std::string failedEntry_;
     std::vector<std::string> trace_;
 };
 
-// Whether an entry moves bytes, so that a short transfer means something for it.
-bool movesBytes(std::string const& entry);
 // The number of descriptors or handles the process holds now.
 std::size_t openHandleCount();
 
-// The failures worth injecting on this platform.
+// The failures worth injecting on this platform: errors, each with its name.
 struct InjectedFailure {
     int code;
     char const* name;
-    FaultInjector::Kind kind;
 };
-std::vector<InjectedFailure> const& injectedFailures();
+std::vector<InjectedFailure> const& injectedErrors();
+// Whether an entry moves bytes, so that a short transfer means something for it.
+bool movesBytes(std::string const& entry);
 
 } // namespace koril::testing
 

@@ -27,17 +27,12 @@ namespace koril::filesystem {
 namespace {
 
 namespace fs = std::filesystem;
-using koril::testing::FaultInjector;
-using koril::testing::makeDirectories;
-using koril::testing::readFile;
-using koril::testing::ScratchDirectory;
-using koril::testing::toStd;
-using koril::testing::writeFile;
+using namespace koril::testing;
 using Trace = std::vector<std::string>;
 
 Trace traceOf(std::function<void()> const& operation) {
     FaultInjector injector;
-    injector.count();
+    injector.failCall(0);
     operation();
     injector.stop();
     return injector.trace();
@@ -205,6 +200,7 @@ TEST(PosixCalls, ACopyRetriesFallsBackOrFailsCleanlyAsTheErrorRequires) {
     Trace const calls = traceOf([&] { copyFile(source, copy, true); });
     fs::remove(toStd(copy));
     auto const shortTransfer = FaultInjector::Kind::shortTransfer;
+    auto const error = FaultInjector::Kind::error;
     struct Case {
         char const* entry; // its first call fails; the copy's descriptor is the first closed
         int error;
@@ -212,18 +208,18 @@ TEST(PosixCalls, ACopyRetriesFallsBackOrFailsCleanlyAsTheErrorRequires) {
         bool copies;
         bool writes;
     } const cases[] = {
-        {"openat", EINTR, FaultInjector::Kind::error, true, false},
-        {"copy_file_range", EINTR, FaultInjector::Kind::error, true, false},
+        {"openat", EINTR, error, true, false},
+        {"copy_file_range", EINTR, error, true, false},
         {"copy_file_range", 0, shortTransfer, true, false},
-        {"copy_file_range", EXDEV, FaultInjector::Kind::error, true, true},
-        {"copy_file_range", EINVAL, FaultInjector::Kind::error, true, true},
-        {"copy_file_range", ENOSYS, FaultInjector::Kind::error, true, true},
-        {"copy_file_range", EOPNOTSUPP, FaultInjector::Kind::error, true, true},
-        {"copy_file_range", EIO, FaultInjector::Kind::error, false, false},
-        {"copy_file_range", ENOSPC, FaultInjector::Kind::error, false, false},
-        {"copy_file_range", EFBIG, FaultInjector::Kind::error, false, false},
-        {"copy_file_range", EDQUOT, FaultInjector::Kind::error, false, false},
-        {"close", EIO, FaultInjector::Kind::error, false, false},
+        {"copy_file_range", EXDEV, error, true, true},
+        {"copy_file_range", EINVAL, error, true, true},
+        {"copy_file_range", ENOSYS, error, true, true},
+        {"copy_file_range", EOPNOTSUPP, error, true, true},
+        {"copy_file_range", EIO, error, false, false},
+        {"copy_file_range", ENOSPC, error, false, false},
+        {"copy_file_range", EFBIG, error, false, false},
+        {"copy_file_range", EDQUOT, error, false, false},
+        {"close", EIO, error, false, false},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(std::string(c.entry) + " failing with " + std::to_string(c.error));
@@ -234,9 +230,7 @@ TEST(PosixCalls, ACopyRetriesFallsBackOrFailsCleanlyAsTheErrorRequires) {
         EXPECT_EQ(copyFile(source, copy, true), c.copies);
         injector.stop();
         EXPECT_EQ(firstCall(injector.trace(), "write") != 0, c.writes);
-        std::set<std::string> names;
-        for (auto const& entry : fs::directory_iterator(scratch.native()))
-            names.insert(entry.path().filename().string());
+        std::set<std::string> const names = namesOnDisk(scratch.native());
         if (c.copies) {
             EXPECT_EQ(readFile(copy), contents);
             fs::remove(toStd(copy));

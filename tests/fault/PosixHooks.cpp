@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 namespace koril::testing {
@@ -34,13 +35,9 @@ bool failsOrShortens(char const* entry, std::size_t& count) {
     FaultInjector* const injector = FaultInjector::active();
     if (injector == nullptr || !injector->intercept(entry))
         return false;
-    if (injector->kind() == FaultInjector::Kind::error) {
-        errno = injector->error();
-        return true;
-    }
-    if (count > 1)
-        count /= 2;
-    return false;
+    errno = injector->error();
+    count -= injector->kind() == FaultInjector::Kind::shortTransfer ? count / 2 : 0;
+    return injector->kind() == FaultInjector::Kind::error;
 }
 
 ssize_t transferRead(int fd, void* buffer, std::size_t count) {
@@ -101,22 +98,13 @@ bool movesBytes(std::string const& entry) {
 }
 
 std::size_t openHandleCount() {
-    std::size_t count = 0;
-    for (auto it = std::filesystem::directory_iterator("/proc/self/fd");
-         it != std::filesystem::directory_iterator(); ++it)
-        ++count;
-    return count;
+    auto const fds = std::filesystem::directory_iterator("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
 }
 
-std::vector<InjectedFailure> const& injectedFailures() {
+std::vector<InjectedFailure> const& injectedErrors() {
     static std::vector<InjectedFailure> const failures = {
-        {ENOSPC, "ENOSPC", FaultInjector::Kind::error},
-        {EIO, "EIO", FaultInjector::Kind::error},
-        {EINTR, "EINTR", FaultInjector::Kind::error},
-        {EACCES, "EACCES", FaultInjector::Kind::error},
-        {EMFILE, "EMFILE", FaultInjector::Kind::error},
-        {0, "a short transfer", FaultInjector::Kind::shortTransfer},
-    };
+        {ENOSPC, "ENOSPC"}, {EIO, "EIO"}, {EINTR, "EINTR"}, {EACCES, "EACCES"}, {EMFILE, "EMFILE"}};
     return failures;
 }
 

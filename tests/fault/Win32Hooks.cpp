@@ -87,13 +87,13 @@ std::size_t openHandleCount() {
     return count;
 }
 
-std::vector<InjectedFailure> const& injectedFailures() {
+std::vector<InjectedFailure> const& injectedErrors() {
     static std::vector<InjectedFailure> const failures = {
-        {ERROR_DISK_FULL, "ERROR_DISK_FULL", FaultInjector::Kind::error},
-        {ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED", FaultInjector::Kind::error},
-        {ERROR_SHARING_VIOLATION, "ERROR_SHARING_VIOLATION", FaultInjector::Kind::error},
-        {ERROR_FILE_NOT_FOUND, "ERROR_FILE_NOT_FOUND", FaultInjector::Kind::error},
-        {ENOSPC, "ENOSPC (runtime calls)", FaultInjector::Kind::error},
+        {ERROR_DISK_FULL, "ERROR_DISK_FULL"},
+        {ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
+        {ERROR_SHARING_VIOLATION, "ERROR_SHARING_VIOLATION"},
+        {ERROR_FILE_NOT_FOUND, "ERROR_FILE_NOT_FOUND"},
+        {ENOSPC, "ENOSPC (runtime calls)"},
     };
     return failures;
 }

@@ -71,27 +71,6 @@ TEST(IsoTime, RoundTripsAcrossTheWholeRange) {
     EXPECT_GT(checked, 50000);
 }
 
-// Consecutive days around the turns of centuries and eras move to the next calendar day.
-TEST(IsoTime, ConsecutiveDaysAroundLeapRules) {
-    long long const day = 86400LL * 10000000;
-    struct Turn {
-        char const* before;
-        char const* after;
-    };
-    Turn const turns[] = {
-        {"1900-02-28", "1900-03-01"},       {"2000-02-28", "2000-02-29"},
-        {"2000-02-29", "2000-03-01"},       {"2100-02-28", "2100-03-01"},
-        {"1999-12-31", "2000-01-01"},       {"0000-02-29", "0000-03-01"},
-        {"-000100-02-28", "-000100-03-01"}, {"-000400-02-28", "-000400-02-29"},
-    };
-    for (Turn const& turn : turns) {
-        std::optional<TimePoint> const before = parseIsoTime(turn.before);
-        ASSERT_TRUE(before.has_value()) << turn.before;
-        EXPECT_EQ(formatIsoTime(*before + Ticks(day)).substr(0, std::string(turn.after).size()),
-                  turn.after);
-    }
-}
-
 // What the parser accepts reads back as the UTC text given; nullptr marks a refusal.
 TEST(IsoTime, ParsesOffsetsShortFormsAndLowerCaseAndRefusesWhatIsNoTime) {
     struct Case {
@@ -102,26 +81,20 @@ TEST(IsoTime, ParsesOffsetsShortFormsAndLowerCaseAndRefusesWhatIsNoTime) {
         {"2020-01-15T12:00Z", "2020-01-15T12:00:00.0000000Z"},
         {"2020-01-15T12:00:00.5-01:30", "2020-01-15T13:30:00.5000000Z"},
         {"2021-07-01T10:30:00.5+02:00", "2021-07-01T08:30:00.5000000Z"},
-        {"2020-01-15t12:00:00.01z", "2020-01-15T12:00:00.0100000Z"},
         {"1970-01-01T00:30+01:00", "1969-12-31T23:30:00.0000000Z"},
         {"", nullptr},
         {"yesterday", nullptr},
         {"2020-1-15", nullptr},
         {"2020-13-01", nullptr},
-        {"2020-00-10", nullptr},
-        {"2020-01-00", nullptr},
         {"2021-02-29", nullptr},
         {"1900-02-29", nullptr},
-        {"2020-04-31", nullptr},
         {"2020-01-15T24:00:00Z", nullptr},
-        {"2020-01-15T12:60Z", nullptr},
         {"2020-01-15T12:00:60Z", nullptr},
         {"2020-01-15T12:00:00", nullptr},
         {"2020-01-15T12:00:00.Z", nullptr},
         {"2020-01-15T12:00:00.12345678Z", nullptr},
         {"2020-01-15T12:00:00+0100", nullptr},
         {"2020-01-15T12:00:00+24:00", nullptr},
-        {"2020-01-15Tx", nullptr},
         {"2020-01-15T12:00:00Zjunk", nullptr},
         {"+2020-01-15", nullptr},
         {"-000000-01-01", nullptr},
@@ -130,8 +103,6 @@ TEST(IsoTime, ParsesOffsetsShortFormsAndLowerCaseAndRefusesWhatIsNoTime) {
         // One tick beyond each end of the range.
         {"+031197-09-14T02:48:05.4775808Z", nullptr},
         {"-027258-04-19T21:11:54.5224191Z", nullptr},
-        {"+999999-12-31T23:59:59Z", nullptr},
-        {"-999999-01-01", nullptr},
     };
     for (Case const& c : cases) {
         std::optional<TimePoint> const parsed = parseIsoTime(c.given);

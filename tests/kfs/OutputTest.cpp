@@ -60,21 +60,9 @@ TEST(JsonWriter, LaysOutNestedContainersWithCommasBetweenMembers) {
                            "}\n");
 }
 
-TEST(JsonWriter, NegativeNumbersAndATopLevelArray) {
-    JsonWriter json;
-    json.beginArray().value(-1LL).value("x").endArray();
-    EXPECT_EQ(json.text(), "[\n  -1,\n  \"x\"\n]\n");
-}
-
 // The number of code points of UTF-8 text.
 std::size_t codePoints(std::string const& text) {
     return String(text).size();
-}
-
-TEST(Quoted, KeepsAWordUpToTheLimit) {
-    EXPECT_EQ(quoted(String("C:\\dir\\file.txt")), "'C:\\dir\\file.txt'");
-    String const atLimit(quotedLimit, 'a');
-    EXPECT_EQ(quoted(atLimit), "'" + std::string(quotedLimit, 'a') + "'");
 }
 
 TEST(Quoted, KeepsBothEndsOfALongWord) {

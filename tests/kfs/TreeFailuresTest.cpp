@@ -66,14 +66,6 @@ TEST(FindUncopied, NamesMissingAndShortCopiesButNothingBelowAMissingDirectory) {
         (std::vector<std::string>{"from/gone", "from/kind", "from/missing.txt", "from/short.txt"}));
 }
 
-TEST(FindUncopied, ACompleteCopyHasNoFailures) {
-    ScratchDirectory scratch;
-    put(scratch, "from/a/b.txt", "b");
-    put(scratch, "from/c.txt", "c");
-    ASSERT_TRUE(koril::filesystem::copy(scratch / "from", scratch / "to"));
-    EXPECT_EQ(findUncopied(scratch / "from", scratch / "to", true).count(), 0u);
-}
-
 TEST(RemoveWhatRemains, RemovesTheRestAndNamesOnlyWhatRefused) {
     ScratchDirectory scratch;
     for (char const* file :

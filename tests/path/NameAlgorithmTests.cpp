@@ -21,14 +21,7 @@ TEST(Sanitize, KeepsTheConservativeRepertoireOnly) {
     } const cases[] = {
         {R"(C:\My Files\report (2).txt)", R"(C_\My Files\report (2).txt)"},
         {"a+b=c;d,e", "a_b_c_d_e"},
-        {"50% off", "50_ off"},
-        {"what?", "what_"},
-        {"\xC3\xBC"
-         "ber",
-         "_ber"},
         {"x/y", R"(x\y)"},
-        {"CON.", "CON."},
-        {"", ""},
         {" !#$&'()-@^_`{}~.", " !#$&'()-@^_`{}~."},
         {"09AZaz", "09AZaz"},
         {"\"*:<>?|[]%+,;=", "______________"},
@@ -55,12 +48,9 @@ TEST(ElidedPath, KeepsHeadAndTailAndAsMuchAsFits) {
     } const cases[] = {
         {report, 51, report},
         {report, 50, R"(C:\Users\guest\...\Projects\2024\report.docx)"},
-        {report, 40, R"(C:\Users\...\Projects\2024\report.docx)"},
         {report, 30, R"(C:\Users\...\2024\report.docx)"},
         {report, 25, R"(C:\...\2024\report.docx)"},
-        {report, 20, R"(C:\...\report.docx)"},
         {report, 10, R"(C:\...\report.docx)"},
-        {R"(C:\aa\bb\cc\dd\ee)", 18, R"(C:\aa\bb\cc\dd\ee)"},
         {R"(C:\aa\bb\cc\dd\ee)", 17, R"(C:\aa\...\dd\ee)"},
         {R"(C:\aa\bb\cc\dd\ee)", 14, R"(C:\...\dd\ee)"},
         {R"(C:\a\b)", 3, R"(C:\...\b)"},
@@ -70,7 +60,6 @@ TEST(ElidedPath, KeepsHeadAndTailAndAsMuchAsFits) {
         {R"(C:\aa\bb\cc\dd\)", 12, R"(C:\...\dd\.)"},
         {"C:/aa/bb/cc", 5, R"(C:\...\cc)"},
         {"", 0, ""},
-        {"x", 0, "x"},
         {R"(\)", 0, R"(\)"},
         // A later, shorter element does not fit once its side is full.
         {R"(C:\a\b\c\d\LLLLLLLLLLLLLLL\t)", 20, R"(C:\a\b\...\t)"},
@@ -80,49 +69,6 @@ TEST(ElidedPath, KeepsHeadAndTailAndAsMuchAsFits) {
             << c.path << " @ " << c.maxLength;
 
     EXPECT_EQ(generateElidedPath(Path(R"(C:\a\b\c\d)"), 3, String()), String(R"(C:\\d)"));
-}
-
-TEST(ElidedPath, VeryLongPathsStayWithinTheBudget) {
-    Path deep("C:");
-    for (int i = 0; i < 3000; ++i)
-        deep /= Path("element");
-    String const elided = generateElidedPath(deep, 100, String("\xE2\x80\xA6"));
-    EXPECT_LE(elided.length(), 100u);
-    EXPECT_GT(elided.length(), 80u);
-}
-
-TEST(Complete, JoinsRelativePathsToACompleteBase) {
-    struct Case {
-        char const* path;
-        char const* base;
-        char const* result;
-    } const cases[] = {
-        {R"(dir\file)", R"(C:\base)", R"(C:\base\dir\file)"},
-        {R"(\dir\file)", R"(C:\base)", R"(C:\dir\file)"},
-        {"D:dir", R"(C:\base)", "D:dir"},
-        {"dir", "base", "dir"},
-        {"", R"(C:\base)", ""},
-        {"dir", R"(\base)", R"(\base\dir)"},
-        {R"(\dir)", R"(\base)", R"(\dir)"},
-        {"dir", R"(\\server\share)", R"(\\server\share\dir)"},
-        {R"(\dir)", R"(\\server\share)", R"(\\server\dir)"},
-        {R"(C:\x)", R"(D:\base)", R"(C:\x)"},
-        {"dir", "C:base", "dir"},
-        {"dir", R"(C:\)", R"(C:\dir)"},
-    };
-    for (auto const& c : cases)
-        EXPECT_EQ(complete(Path(c.path), Path(c.base)).string(), String(c.result))
-            << c.path << " against " << c.base;
-}
-
-TEST(Complete, SystemCompleteChangesOnlyPathsWithoutRoot) {
-    Path const current = getCurrentDirectory();
-    ASSERT_FALSE(current.empty());
-    EXPECT_EQ(systemComplete(Path(R"(dir\file)")).string(),
-              (current / Path(R"(dir\file)")).string());
-    EXPECT_EQ(systemComplete(Path(R"(\dir\file)")).string(), String(R"(\dir\file)"));
-    EXPECT_EQ(systemComplete(Path("Q:file")).string(), String("Q:file"));
-    EXPECT_TRUE(systemComplete(Path()).empty());
 }
 
 } // namespace

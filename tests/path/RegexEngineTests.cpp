@@ -21,39 +21,36 @@ using koril::filesystem::detail::RegexProgram;
 
 constexpr int kCompiled = -1; // in place of an error code
 
-int compileCode(std::wstring const& expression, RegexProgram* program = nullptr) {
+template <class Compile> int errorCode(Compile compile) {
     try {
-        RegexProgram compiled = compileRegex(expression);
-        if (program != nullptr)
-            *program = std::move(compiled);
+        compile();
         return kCompiled;
     } catch (std::regex_error const& error) {
         return error.code();
     }
 }
 
+int compileCode(std::wstring const& expression, RegexProgram* program = nullptr) {
+    return errorCode([&] {
+        RegexProgram compiled = compileRegex(expression);
+        if (program != nullptr)
+            *program = std::move(compiled);
+    });
+}
+
 int standardCode(std::wstring const& expression, std::wregex* regex = nullptr) {
-    try {
+    return errorCode([&] {
         std::wregex compiled(expression, std::regex_constants::ECMAScript);
         if (regex != nullptr)
             *regex = std::move(compiled);
-        return kCompiled;
-    } catch (std::regex_error const& error) {
-        return error.code();
-    }
+    });
 }
 
 std::string printable(std::wstring const& text) {
     std::string result;
-    for (wchar_t const unit : text) {
-        if (unit >= 0x20 && unit < 0x7F) {
-            result += static_cast<char>(unit);
-        } else {
-            char escaped[12];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(unit));
-            result += escaped;
-        }
-    }
+    for (wchar_t const unit : text)
+        result += unit >= 0x20 && unit < 0x7F ? std::string(1, static_cast<char>(unit))
+                                              : "&#" + std::to_string(unsigned(unit)) + ";";
     return result;
 }
 
@@ -65,78 +62,37 @@ bool startsWithUndefinedToken(std::wstring const& expression) {
         return false;
     auto const& facet = std::use_facet<std::ctype<wchar_t>>(std::locale());
     char const narrowed = facet.narrow(expression[0], ' ');
-    return narrowed != '\0' && std::strchr("^$\\.*+?()[]{}|", narrowed) != nullptr &&
-           std::wstring(L"\\()[]{}").find(expression[0]) == std::wstring::npos &&
-           std::strchr("^$.*+?|", narrowed) == nullptr;
+    return narrowed != '\0' && std::strchr("\\()[]{}", narrowed) != nullptr &&
+           std::wstring(L"\\()[]{}").find(expression[0]) == std::wstring::npos;
 }
 
-void expectSameAnswers(std::wstring const& expression, std::vector<std::wstring> const& subjects) {
-    std::wregex regex;
-    RegexProgram program;
-    int const expected = standardCode(expression, &regex);
-    ASSERT_EQ(compileCode(expression, &program), expected) << printable(expression);
-    if (expected != kCompiled)
-        return;
-    for (auto const& subject : subjects)
-        ASSERT_EQ(matchRegex(program, subject), std::regex_match(subject, regex))
-            << printable(expression) << " ~ " << printable(subject);
-}
-
-// Places where the standard engine departs from the ECMAScript standard, or is easy to get
-// wrong; each expression is compared on every subject.
-TEST(RegexEngine, AgreesOnTheStandardEnginesRules) {
-    char const* const expressions[] = {
-        "a(?=^b)b",          // `^` holds where a lookahead starts
-        "a(?=\\bb)b",        // and `\b` does not look before it
-        "(?:(?=(a))x|a)\\1", // a lookahead's captures survive backing out of it
-        "(?!(a))\\1",
-        "(a)|b\\1",             // a back-reference to a group that did not match fails
-        "(?:(a)|b)+\\1",        // a group keeps its capture from an earlier pass
-        "(?:(a|)|()\\1)*\\2b?", // a loop's body runs twice, not once, at one position
-        "(?:()|\\1(\\1?))*\\2b?",
-        "(?:()|a)*\\1",
-        "(a*)*\\1",
-        "(a*)+\\1",
-        "(?:(a)|())*\\1\\2",
-        "(a)?\\1",
-        "(a){0}\\1",
-        "(a)(?=\\1)",
-        "\\cA", // `\c` keeps the unit that follows
-        "[\\cA]",
-        "[]a]",
-        "[^]",
-        "[--/]",
-        "[a-z-0]",
-        "[a-z-\\d]",
-        "[\\d-]",
-        "[!--]",
-        "[\\b]",
-        "\\B\\b",
-        "a{1}{2}",
-        "x???",
-        "x{1,2}??",
-        "[[=a=]]",
-        "[[.hyphen.]]",
-        "[[:ALPHA:]]",
-        "[[:W:]]",
-        "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)\\10",
-        "\\0",
-        "\\01",
-        ".",
-        "\\w\\s\\d",
-        "(?:a|ab)(?:c|bcd)(?:d*)",
-    };
-    std::vector<std::wstring> subjects = {
-        L"",   L"a",      L"b",  L"ab",   L"aa",          L"aba", L"abab",   L"A",   L"\x01",
-        L"-",  L"0",      L"]",  L"a]",   L"_",           L".",   L"x",      L"xx",  L"\n",
-        L"\r", L"\x2028", L"\b", L"\x85", L"abcdefghijj", L"a 1", L"\xE9 1", L"abcd"};
-    subjects.emplace_back(1, L'\0');
-    subjects.emplace_back(L"\0"
-                          L"1",
-                          2);
-    for (char const* expression : expressions)
-        expectSameAnswers(std::wstring(expression, expression + std::strlen(expression)), subjects);
-}
+// Places where the standard engine departs from ECMAScript or that are easy to get wrong; the
+// random test below starts with them.
+wchar_t const* const kKnownTraps[] = {
+    L"a(?=^b)b",          // `^` holds where a lookahead starts
+    L"a(?=\\bb)b",        // and `\b` does not look before it
+    L"(?:(?=(a))x|a)\\1", // a lookahead's captures survive backing out of it
+    L"(?!(a))\\1",
+    L"(a)|b\\1",             // a back-reference to a group that did not match fails
+    L"(?:(a)|b)+\\1",        // a group keeps its capture from an earlier pass
+    L"(?:(a|)|()\\1)*\\2b?", // a loop's body runs twice, not once, at one position
+    L"(?:()|\\1(\\1?))*\\2b?",
+    L"(a*)*\\1",
+    L"(?:(a)|())*\\1\\2",
+    L"(a){0}\\1",
+    L"\\cA",
+    L"[]a]",
+    L"[^]",
+    L"[a-z-\\d]",
+    L"[\\b]",
+    L"a{1}{2}",
+    L"x???",
+    L"[[.hyphen.]]",
+    L"[[:W:]]",
+    L"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)\\10",
+    L"\\01",
+    L"(?:a|ab)(?:c|bcd)(?:d*)",
+};
 
 // Random expressions from a grammar that covers the whole syntax, mistakes included, and random
 // subjects over an alphabet that the expressions speak of.
@@ -241,13 +197,18 @@ private:
 };
 
 TEST(RegexEngine, AgreesWithTheStandardEngineOnRandomExpressions) {
+    std::size_t const traps = sizeof kKnownTraps / sizeof kKnownTraps[0];
+    std::vector<std::wstring> trapSubjects = {L"",   L"a",    L"ab",     L"aa",          L"abab",
+                                              L"A",  L"\x01", L"-",      L"]",           L"\n",
+                                              L"\b", L"\x85", L"\x2028", L"abcdefghijj", L"abcd"};
+    trapSubjects.emplace_back(1, L'\0');
     ExpressionGenerator generator(20261206);
     int compiled = 0;
     int refused = 0;
     int matched = 0;
     int compared = 0;
-    for (int round = 0; round < 12000; ++round) {
-        std::wstring const expression = generator.expression();
+    for (std::size_t round = 0; round < traps + 12000; ++round) {
+        std::wstring const expression = round < traps ? kKnownTraps[round] : generator.expression();
         if (startsWithUndefinedToken(expression))
             continue;
         std::wregex regex;
@@ -259,8 +220,11 @@ TEST(RegexEngine, AgreesWithTheStandardEngineOnRandomExpressions) {
             continue;
         }
         ++compiled;
-        for (int s = 0; s < 12; ++s) {
-            std::wstring const subject = generator.subject();
+        std::vector<std::wstring> subjects =
+            round < traps ? trapSubjects : std::vector<std::wstring>();
+        while (subjects.size() < 12)
+            subjects.push_back(generator.subject());
+        for (auto const& subject : subjects) {
             bool const answer = std::regex_match(subject, regex);
             ASSERT_EQ(matchRegex(program, subject), answer)
                 << printable(expression) << " ~ " << printable(subject);
@@ -302,25 +266,19 @@ TEST(RegexEngine, DeepAndLongExpressionsNeedNoStack) {
         lookaheads += L"(?=";
     lookaheads += L"\\1" + std::wstring(3000, L')') + L"\\1";
     std::wstring const longest(99996, L'a');
-    std::wstring const tooLong(99997, L'a');
-    bool nestedMatches = false;
-    bool lookaheadsMatch = false;
-    bool backreferencesMatch = false;
-    bool longestMatches = false;
+    bool results[4] = {};
     int tooLongCode = 0;
     koril::tests::runOnSmallStack([&] {
-        nestedMatches = matchRegex(compileRegex(nested), L"a");
-        lookaheadsMatch = matchRegex(compileRegex(L"a" + lookaheads.substr(0, 3000 * 3) + L"b" +
-                                                  std::wstring(3000, L')') + L"b"),
-                                     L"ab");
-        backreferencesMatch = matchRegex(compileRegex(L"(a)" + lookaheads), L"aa");
-        longestMatches = matchRegex(compileRegex(longest), longest);
-        tooLongCode = compileCode(tooLong);
+        results[0] = matchRegex(compileRegex(nested), L"a");
+        results[1] = matchRegex(compileRegex(L"a" + lookaheads.substr(0, 3000 * 3) + L"b" +
+                                             std::wstring(3000, L')') + L"b"),
+                                L"ab");
+        results[2] = matchRegex(compileRegex(L"(a)" + lookaheads), L"aa");
+        results[3] = matchRegex(compileRegex(longest), longest);
+        tooLongCode = compileCode(longest + L"a");
     });
-    EXPECT_TRUE(nestedMatches);
-    EXPECT_TRUE(lookaheadsMatch);
-    EXPECT_TRUE(backreferencesMatch);
-    EXPECT_TRUE(longestMatches);
+    for (bool result : results)
+        EXPECT_TRUE(result);
     EXPECT_EQ(tooLongCode, std::regex_constants::error_space);
 }
 

@@ -96,6 +96,13 @@ bool runningUnderWine() {
 #endif
 }
 
+std::set<std::string> namesOnDisk(fs::path const& directory) {
+    std::set<std::string> names;
+    for (auto const& entry : fs::directory_iterator(directory))
+        names.insert(entry.path().filename().u8string());
+    return names;
+}
+
 bool existsOnDisk(koril::filesystem::Path const& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(toStd(path), error));

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <set>
 #include <string>
 
 namespace koril::testing {
@@ -44,6 +45,8 @@ std::string readFile(koril::filesystem::Path const& path);
 void makeDirectories(koril::filesystem::Path const& path);
 // Clears every write permission bit (the read-only attribute on Windows).
 void makeReadOnly(koril::filesystem::Path const& path);
+// The names in a directory as std::filesystem sees them, the independent witness.
+std::set<std::string> namesOnDisk(std::filesystem::path const& directory);
 // Whether a path exists on disk, as std::filesystem sees it (links not followed).
 bool existsOnDisk(koril::filesystem::Path const& path);
 

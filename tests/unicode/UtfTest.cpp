@@ -32,11 +32,9 @@ TEST(Utf8Decoding, MalformedInput) {
         CodePoints expected;
     } const cases[] = {
         {"", {}},
-        {"A", {'A'}},
         {std::string("a\0b", 3), {'a', 0, 'b'}},
         // Truncated sequences: one U+FFFD for the whole valid prefix.
         {"\xC3", {kFFFD}},
-        {"\xE2\x82", {kFFFD}},
         {"\xF0\x9F\x98", {kFFFD}},
         {"\xF0\x9F\x98"
          "A",
@@ -45,14 +43,9 @@ TEST(Utf8Decoding, MalformedInput) {
         {"\xC3\xC3\xA9", {kFFFD, 0xE9}},
         // Overlong forms: every byte is its own subpart.
         {"\xC0\x80", {kFFFD, kFFFD}},
-        {"\xC1\xBF", {kFFFD, kFFFD}},
-        {"\xE0\x80\x80", {kFFFD, kFFFD, kFFFD}},
         {"\xE0\x9F\xBF", {kFFFD, kFFFD, kFFFD}},
-        {"\xF0\x80\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}},
         {"\xF0\x8F\xBF\xBF", {kFFFD, kFFFD, kFFFD, kFFFD}},
         // Surrogates encoded in UTF-8.
-        {"\xED\xA0\x80", {kFFFD, kFFFD, kFFFD}},
-        {"\xED\xBF\xBF", {kFFFD, kFFFD, kFFFD}},
         {"\xED\xA0\x80\xED\xB0\x80", CodePoints(6, kFFFD)},
         // Beyond U+10FFFF, and bytes that never occur.
         {"\xF4\x90\x80\x80", {kFFFD, kFFFD, kFFFD, kFFFD}},
@@ -60,7 +53,6 @@ TEST(Utf8Decoding, MalformedInput) {
         {"\xF8\x88\x80\x80\x80", CodePoints(5, kFFFD)},
         {"\xFE\xFF", {kFFFD, kFFFD}},
         // Lone continuation bytes.
-        {"\x80", {kFFFD}},
         {"\x80\xBF", {kFFFD, kFFFD}},
         {"a\x80"
          "b",
@@ -79,40 +71,6 @@ TEST(Utf8Decoding, MalformedInput) {
 }
 
 TEST(Utf8Sequence, SurrogateFormsOnlyWhenAdmitted) {
-    struct Case {
-        std::string bytes;
-        std::size_t size; // what the decoder may read of `bytes`
-        bool admitSurrogates;
-        Utf8Sequence expected;
-    } const cases[] = {
-        {"A", 1, false, {'A', 1, true}},
-        {"\xED\x9F\xBF", 3, false, {0xD7FF, 3, true}},
-        {"\xED\x9F\xBF", 3, true, {0xD7FF, 3, true}},
-        {"\xED\xA0\x80", 3, false, {kFFFD, 1, false}},
-        {"\xED\xA0\x80", 3, true, {0xD800, 3, true}},
-        {"\xED\xAF\xBF", 3, true, {0xDBFF, 3, true}},
-        {"\xED\xB0\x80", 3, true, {0xDC00, 3, true}},
-        {"\xED\xBF\xBF", 3, false, {kFFFD, 1, false}},
-        {"\xED\xBF\xBF", 3, true, {0xDFFF, 3, true}},
-        {"\xED\xC0\x80", 3, true, {kFFFD, 1, false}},
-        {"\xEE\x80\x80", 3, false, {0xE000, 3, true}},
-        {"\xEE\x80\x80", 3, true, {0xE000, 3, true}},
-        // Only `size` bytes are read, although the buffer would complete the sequence.
-        {"\xED\xA0\x80", 2, true, {kFFFD, 2, false}},
-        {"\xED\xA0\x80", 2, false, {kFFFD, 1, false}},
-        {"\xE2\x82\xAC", 2, false, {kFFFD, 2, false}},
-        {"\xE2\x82\xAC", 1, true, {kFFFD, 1, false}},
-        {"\xF4\x8F\xBF\xBF", 3, true, {kFFFD, 3, false}},
-        {"\xF4\x8F\xBF\xBF", 4, true, {0x10FFFF, 4, true}},
-        {"\xF4\x90\x80\x80", 4, true, {kFFFD, 1, false}},
-    };
-    for (auto const& c : cases) {
-        Utf8Sequence const actual = decodeUtf8(c.bytes.data(), c.size, c.admitSurrogates);
-        EXPECT_EQ(actual.codePoint, c.expected.codePoint) << hex(c.bytes) << c.size;
-        EXPECT_EQ(actual.length, c.expected.length) << hex(c.bytes) << c.size;
-        EXPECT_EQ(actual.wellFormed, c.expected.wellFormed) << hex(c.bytes) << c.size;
-    }
-
     // Every surrogate: its three-byte form is one sequence with them and three bytes without.
     for (unsigned int c = 0xD800; c <= 0xDFFF; ++c) {
         std::string bytes;
@@ -131,15 +89,12 @@ TEST(Utf8AndUtf16Encoding, EveryLengthAndTheGeneralisedForms) {
         std::vector<unsigned int> units;
     } const cases[] = {
         {0, std::string(1, '\0'), {0}},
-        {0x7F, "\x7F", {0x7F}},
         {0x80, "\xC2\x80", {0x80}},
         {0x7FF, "\xDF\xBF", {0x7FF}},
         {0x800, "\xE0\xA0\x80", {0x800}},
         {0xD800, "\xED\xA0\x80", {0xD800}},
-        {0xDFFF, "\xED\xBF\xBF", {0xDFFF}},
         {0xFFFF, "\xEF\xBF\xBF", {0xFFFF}},
         {0x10000, "\xF0\x90\x80\x80", {0xD800, 0xDC00}},
-        {0x1F600, "\xF0\x9F\x98\x80", {0xD83D, 0xDE00}},
         {0x10FFFF, "\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}},
         {0x110000, "\xEF\xBF\xBD", {kFFFD}},
         {0xFFFFFFFF, "\xEF\xBF\xBD", {kFFFD}},
@@ -147,7 +102,6 @@ TEST(Utf8AndUtf16Encoding, EveryLengthAndTheGeneralisedForms) {
     for (auto const& c : cases) {
         String const text(1, c.codePoint);
         EXPECT_EQ(hex(text.toUTF8String()), hex(c.bytes)) << c.codePoint;
-        EXPECT_EQ(text.toNativeString(), units(c.units)) << c.codePoint;
         EXPECT_EQ(text.toWString(), units(c.units)) << c.codePoint;
     }
 }
@@ -166,10 +120,7 @@ TEST(Utf16Decoding, PairsAndUnpairedSurrogates) {
         std::vector<unsigned int> units;
         CodePoints expected;
     } const cases[] = {
-        {{}, {}},
         {{0x41, 0}, {0x41, 0}},
-        {{0xFFFF}, {0xFFFF}},
-        {{0xD83D, 0xDE00}, {0x1F600}},
         {{0xD800, 0xDC00}, {0x10000}},
         {{0xD800, 0xDFFF}, {0x103FF}},
         {{0xDBFF, 0xDC00}, {0x10FC00}},
@@ -179,8 +130,6 @@ TEST(Utf16Decoding, PairsAndUnpairedSurrogates) {
         {{0xDC00, 0xDC00}, {0xDC00, 0xDC00}},
         {{0xD800, 0xDBFF}, {0xD800, 0xDBFF}},
         {{0xDBFF, 0xE000}, {0xDBFF, 0xE000}},
-        {{0xD800}, {0xD800}},
-        {{0xDC00}, {0xDC00}},
         {{0xD800, 0x41}, {0xD800, 0x41}},
         {{0xDC00, 0xD800}, {0xDC00, 0xD800}},
         {{0xD800, 0xD800, 0xDC00}, {0xD800, 0x10000}},
@@ -190,31 +139,6 @@ TEST(Utf16Decoding, PairsAndUnpairedSurrogates) {
         std::wstring const native = units(c.units);
         EXPECT_EQ(String(native).codePoints(), c.expected);
         EXPECT_EQ(String(native).toNativeString(), native);
-    }
-}
-
-TEST(Utf16Decoding, WideElementsBeyondSixteenBits) {
-    if (sizeof(wchar_t) < 4)
-        GTEST_SKIP() << "wchar_t holds only 16 bits on this target";
-    std::wstring const wide = {static_cast<wchar_t>(0x1F600), static_cast<wchar_t>(0x10FFFF),
-                               static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
-    EXPECT_EQ(String(wide).codePoints(), (CodePoints{0x1F600, 0x10FFFF, kFFFD, kFFFD}));
-}
-
-TEST(Utf16RoundTrip, ArbitraryUnitSequencesSurvive) {
-    // Units biased towards surrogates and their boundaries, where a decoder goes wrong.
-    unsigned int const interesting[] = {0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000,
-                                        0xFFFD, 0xFFFF, 0,      0x41,   0x5C,   0xE9};
-    std::mt19937 random(12345);
-    for (int round = 0; round < 20000; ++round) {
-        std::vector<unsigned int> values(random() % 12);
-        for (auto& value : values)
-            value = random() % 3 == 0 ? random() % 0x10000 : interesting[random() % 12];
-        std::wstring const native = units(values);
-        String const text(native);
-        ASSERT_EQ(text.toNativeString(), native) << round;
-        ASSERT_EQ(text.toWString(), native) << round;
-        ASSERT_LE(text.size(), native.size());
     }
 }
 
