@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <system_error>
@@ -40,6 +42,15 @@ inline void expectStatus(FileStatus actual, FileType type, unsigned permissions,
                          std::string const& what) {
     EXPECT_EQ(actual.getType(), type) << what;
     EXPECT_EQ(actual.getPermissions(), permissions) << what;
+}
+
+// Whole-file writes and reads by native path, for names the library spells differently.
+inline void writeRaw(fs::path const& path, std::string const& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
+inline std::string readRaw(fs::path const& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline bool isEmptyDirectory(Path const& path) {

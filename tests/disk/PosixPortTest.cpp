@@ -136,7 +136,7 @@ TEST(PosixPortTest, MappedDrivesReachTheirDirectoryInEveryForm) {
 TEST(PosixPortTest, NamesHoldingABackslashNameTheirOwnEntry) {
     ScratchDirectory scratch;
     makeDirectories(scratch / "d");
-    std::ofstream(scratch.native() / "d" / "..\\victim.txt") << "inside, longer";
+    writeRaw(scratch.native() / "d" / "..\\victim.txt", "inside, longer");
     writeFile(scratch / "victim.txt", "outside");
 
     std::vector<DirectoryEntry> const entries = listEntries(scratch / "d");
@@ -197,7 +197,7 @@ TEST(PosixPortTest, NamesThatAreNotUtf8RoundTripBetweenBytesAndText) {
     };
     ScratchDirectory scratch;
     for (std::size_t i = 0; i < cases.size(); ++i)
-        std::ofstream(scratch.native() / cases[i].bytes) << std::string(i + 1, 'x');
+        writeRaw(scratch.native() / cases[i].bytes, std::string(i + 1, 'x'));
 
     std::vector<DirectoryEntry> const entries = listEntries(scratch.path());
     ASSERT_EQ(entries.size(), cases.size());

@@ -134,15 +134,9 @@ TEST(TemporaryDirectoryTest, WithoutABaseNothingIsSweptOrCreated) {
     EXPECT_EQ(namesOnDisk(scratch.native()), std::set<std::string>{"job-old"});
 }
 
-// Every test here changes the current directory; this puts it back, also when the test fails.
-class CurrentDirectoryTest : public ::testing::Test {
-protected:
-    ~CurrentDirectoryTest() override {
-        std::error_code ignored;
-        fs::current_path(original_, ignored);
-    }
-
-    fs::path const original_ = fs::current_path();
+// Every test here changes the current directory; the guard puts it back.
+struct CurrentDirectoryTest : ::testing::Test {
+    CurrentDirectoryGuard guard;
     ScratchDirectory scratch;
 };
 

@@ -19,15 +19,6 @@
 namespace koril::filesystem::disktest {
 namespace {
 
-void writeRaw(fs::path const& path, std::string const& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-std::string readRaw(fs::path const& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The library path of a scratch entry whose POSIX names hold `\`: the library spells that byte
 // U+F05C, so that it is no separator.
 Path libraryPath(ScratchDirectory const& scratch, std::string const& relative) {
