@@ -12,15 +12,15 @@ namespace koril::filesystem {
 namespace {
 
 // Creates `path` after its missing ancestors, top down. Every parent path is shorter than its
-// path, so the climb ends at the empty path at the latest; reaching it means no ancestor exists,
-// and nothing is created rather than guessing a place relative to the current directory.
+// path, so the climb ends. A relative path's climb ends at its first element, whose parent is
+// the empty path: the current directory, which exists.
 bool createWithAncestors(Path const& path) {
     if (path.empty())
         return false;
     Path const parent = path.parentPath();
     if (parent.size() >= path.size())
         return false;
-    if (!exists(parent) && !createWithAncestors(parent))
+    if (!parent.empty() && !exists(parent) && !createWithAncestors(parent))
         return false;
     String const name = path.filename().string();
     if (name == String("..") || name == String("."))

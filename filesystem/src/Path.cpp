@@ -41,12 +41,9 @@ Path::Path(String&& text) : text_(std::move(text)) {
 Path::Path(std::string const& text) : text_(text) {
     normalize();
 }
-Path::Path(String&& text, Normalised) : text_(std::move(text)) {}
 Path::Path(char const* text) : text_(text != nullptr ? String(text) : String()) {
     normalize();
 }
-Path::~Path() = default;
-
 Path& Path::operator=(Path const& other) {
     if (this != &other) {
         text_ = other.text_;

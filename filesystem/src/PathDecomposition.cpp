@@ -4,6 +4,10 @@
 
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace koril::filesystem {
 
 namespace {
@@ -45,19 +49,62 @@ bool hasRootDirectory(String const& t) {
     return colon != String::npos && colon + 1 < t.size() && t[colon + 1] == kSeparator;
 }
 
-// The position of the last separator, or npos; with `dot`, the position of the last '.' after
-// it, or npos. One backward pass, shorter than the text's general searches.
-String::size_type lastSeparator(String const& t, String::size_type* dot = nullptr) {
+constexpr std::size_t kBlock = 8;
+
+// Whether one of the `kBlock` code points at `block` is `a` or `b`.
+#if defined(__SSE2__)
+bool blockHolds(unsigned int const* block, unsigned int a, unsigned int b) {
+    __m128i const wantA = _mm_set1_epi32(static_cast<int>(a));
+    __m128i const wantB = _mm_set1_epi32(static_cast<int>(b));
+    __m128i const low = _mm_loadu_si128(reinterpret_cast<__m128i const*>(block));
+    __m128i const high = _mm_loadu_si128(reinterpret_cast<__m128i const*>(block + 4));
+    __m128i const found =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(low, wantA), _mm_cmpeq_epi32(low, wantB)),
+                     _mm_or_si128(_mm_cmpeq_epi32(high, wantA), _mm_cmpeq_epi32(high, wantB)));
+    return _mm_movemask_epi8(found) != 0;
+}
+#else
+bool blockHolds(unsigned int const* block, unsigned int a, unsigned int b) {
+    unsigned int found = 0;
+    for (std::size_t k = 0; k < kBlock; ++k)
+        found |=
+            static_cast<unsigned int>(block[k] == a) | static_cast<unsigned int>(block[k] == b);
+    return found != 0;
+}
+#endif
+
+// The position of the last code point before `end` that is `a` or `b`, or npos. Whole blocks
+// that hold neither are skipped: file names run to dozens of code points, and a test per code
+// point was most of what a name query cost.
+String::size_type findLast(String const& t, String::size_type end, unsigned int a, unsigned int b) {
     unsigned int const* const text = t.data();
-    if (dot != nullptr)
-        *dot = String::npos;
-    for (auto i = t.size(); i-- > 0;) {
-        if (text[i] == kSeparator)
-            return i;
-        if (dot != nullptr && text[i] == kDot && *dot == String::npos)
-            *dot = i;
+    for (auto i = end; i > 0;) {
+        auto const blockStart = i >= kBlock ? i - kBlock : 0;
+        if (i - blockStart == kBlock && !blockHolds(text + blockStart, a, b)) {
+            i = blockStart;
+            continue;
+        }
+        while (i > blockStart) {
+            --i;
+            if (text[i] == a || text[i] == b)
+                return i;
+        }
     }
     return String::npos;
+}
+
+// The position of the last separator, or npos; with `dot`, the position of the last '.' after
+// it, or npos.
+String::size_type lastSeparator(String const& t, String::size_type* dot = nullptr) {
+    if (dot == nullptr)
+        return findLast(t, t.size(), kSeparator, kSeparator);
+    auto const last = findLast(t, t.size(), kSeparator, kDot);
+    if (last == String::npos || t[last] == kSeparator) {
+        *dot = String::npos;
+        return last;
+    }
+    *dot = last;
+    return findLast(t, last, kSeparator, kSeparator);
 }
 
 // Where the extension starts: the last '.' when it lies after the last separator, else the end.

@@ -162,11 +162,13 @@ TEST_F(CurrentDirectoryTest, CreatesAndRemovesRelativeToIt) {
     EXPECT_TRUE(fs::is_directory(scratch.native() / "one"));
     EXPECT_TRUE(createDirectories(Path("one\\two\\three")));
     EXPECT_TRUE(fs::is_directory(scratch.native() / "one" / "two" / "three"));
-    // Without an existing ancestor the climb finds nowhere to start from.
-    EXPECT_FALSE(createDirectories(Path("missing\\x")));
-    EXPECT_FALSE(createDirectories(Path("alone")));
-    EXPECT_FALSE(existsOnDisk(scratch / "missing"));
-    EXPECT_FALSE(existsOnDisk(scratch / "alone"));
+    // A relative climb starts from the current directory.
+    EXPECT_TRUE(createDirectories(Path("missing\\x")));
+    EXPECT_TRUE(createDirectories(Path("alone")));
+    EXPECT_TRUE(fs::is_directory(scratch.native() / "missing" / "x"));
+    EXPECT_TRUE(fs::is_directory(scratch.native() / "alone"));
+    EXPECT_TRUE(copyDirectory(Path("one"), Path("copy"), true));
+    EXPECT_TRUE(fs::is_directory(scratch.native() / "copy" / "two" / "three"));
     EXPECT_TRUE(removeAll(Path("one")));
     EXPECT_FALSE(existsOnDisk(scratch / "one"));
 }

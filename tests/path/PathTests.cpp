@@ -156,6 +156,25 @@ TEST(PathDecomposition, SplitterCasesWithNulAndAstralCharacters) {
     EXPECT_TEXT(astral.rootName(), "\xF0\x9F\x98\x80:");
 }
 
+// The backward scans skip blocks of code points: every place of the last separator and of the
+// dots around a block's edge must be found.
+TEST(PathDecomposition, FindsSeparatorsAndDotsAtEveryPlace) {
+    for (std::size_t before = 0; before < 20; ++before) {
+        for (std::size_t after = 0; after < 20; ++after) {
+            std::string const head(before, 'a');
+            std::string const tail(after, 'b');
+            std::string const name = head + ".x." + tail;
+            Path const p("dir.d\\" + name);
+            SCOPED_TRACE(name);
+            EXPECT_TEXT(p.filename(), name);
+            EXPECT_TEXT(p.parentPath(), "dir.d");
+            EXPECT_TEXT(p.extension(), after == 0 ? "" : "." + tail);
+            EXPECT_TEXT(p.stem(), head + ".x");
+            EXPECT_TEXT(Path(head + tail).extension(), "");
+        }
+    }
+}
+
 std::vector<String> elementsOf(Path const& p) {
     std::vector<String> elements;
     for (auto it = p.begin(); it != p.end(); ++it) {

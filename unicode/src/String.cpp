@@ -23,8 +23,6 @@ String::String(std::wstring const& utf16) {
 
 String::String(size_type count, unsigned int codePoint) : text_(count, codePoint) {}
 
-String::String(const_iterator first, const_iterator last) : text_(first, last) {}
-
 String::String(storage_type codePoints) : text_(std::move(codePoints)) {}
 
 String::size_type String::find(String const& needle, size_type pos) const noexcept {

@@ -90,11 +90,11 @@ KORIL_FILESYSTEM_EXPORT Path resolveDots(Path const& path);
 ///     is left alone). False, with nothing created, for a missing parent or a path that fails
 ///     `isValidDirectoryPathLength`.
 KORIL_FILESYSTEM_EXPORT bool createDirectory(Path const& p);
-/// Creates a directory and its missing ancestors, from the top down. Never creates anything
-/// relative to the current directory when no ancestor exists.
+/// Creates a directory and its missing ancestors, from the top down; a relative path's first
+/// element is created in the current directory.
 /// @param p The directory to create.
 /// @return True when the directory exists afterwards; false when a level could not be made
-///     (the levels made before it stay) or when no ancestor exists.
+///     (the levels made before it stay), for example below a root that does not exist.
 KORIL_FILESYSTEM_EXPORT bool createDirectories(Path const& p);
 /// Removes one file, link or empty directory. Never removes a read-only file, a non-empty
 /// directory, or what a link names.

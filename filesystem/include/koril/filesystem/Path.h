@@ -62,7 +62,7 @@ public:
     /// @param text The path text as UTF-8, or null.
     Path(char const* text);
     /// Releases the text and the cache.
-    ~Path();
+    ~Path() = default;
 
     /// Copies the text and drops the cached native string; assigning a path to itself does
     /// nothing.
@@ -165,7 +165,7 @@ public:
 private:
     // Takes a text that is already in normal form, such as a part of another path's text.
     struct Normalised {};
-    Path(String&& text, Normalised);
+    Path(String&& text, Normalised) : text_(std::move(text)) {}
 
     void normalize();
 

@@ -69,7 +69,7 @@ public:
     /// Copies a range of another string's code points.
     /// @param first The first code point.
     /// @param last Past the last code point.
-    String(const_iterator first, const_iterator last);
+    String(const_iterator first, const_iterator last) : text_(first, last) {}
     /// Takes the code points as they are, unchecked.
     /// @param codePoints The code points.
     explicit String(storage_type codePoints);
