@@ -49,28 +49,36 @@ bool renameNoReplace(int fromDirectory, char const* from, int toDirectory, char 
     return errno == ENOENT && systemCalls.renameat(fromDirectory, from, toDirectory, to) == 0;
 }
 
-// The file that becomes the copy, beside the destination; removed unless it was put in place.
-class TemporaryFile {
+// The file a copy writes, created exclusively with `mode` (less the umask, as any new file, so
+// that no later call has to set it): under the destination's own name, or under a hidden name
+// beside it when the destination may exist and has to be replaced only once the copy is whole.
+// It is removed again unless the copy keeps it.
+class NewFile {
 public:
-    TemporaryFile(int directory, std::string const& destination) : directory_(directory) {
+    NewFile(int directory, std::string const& destination, mode_t mode, bool hidden)
+        : directory_(directory) {
+        if (!hidden) {
+            name_ = destination;
+            descriptor_.reset(openAt(directory, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode));
+        }
         static std::atomic<unsigned> counter{0};
         std::string const folder = destination.substr(0, destination.find_last_of('/') + 1);
-        for (int attempt = 0; attempt < 100 && !descriptor_; ++attempt) {
+        for (int attempt = 0; hidden && attempt < 100 && !descriptor_; ++attempt) {
             auto const clock = std::chrono::steady_clock::now().time_since_epoch().count();
             char unique[40];
             std::snprintf(unique, sizeof unique, ".koril-copy-%x%llx", counter++,
                           static_cast<unsigned long long>(clock) & 0xFFFFFFFFull);
             name_ = folder + unique;
-            descriptor_.reset(openAt(directory, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+            descriptor_.reset(openAt(directory, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode));
             if (!descriptor_ && errno != EEXIST)
                 break;
         }
         if (!descriptor_)
             name_.clear();
     }
-    TemporaryFile(TemporaryFile const&) = delete;
-    TemporaryFile& operator=(TemporaryFile const&) = delete;
-    ~TemporaryFile() {
+    NewFile(NewFile const&) = delete;
+    NewFile& operator=(NewFile const&) = delete;
+    ~NewFile() {
         descriptor_.reset();
         if (!name_.empty()) {
             int const saved = errno;
@@ -82,8 +90,8 @@ public:
     char const* name() const { return name_.c_str(); }
     // Closes the file, reporting the error a delayed write may bring.
     bool close() { return systemCalls.close(descriptor_.release()) == 0; }
-    // The file was renamed into place: nothing is left to remove.
-    void placed() { name_.clear(); }
+    // The copy keeps the file: nothing is left to remove.
+    void keep() { name_.clear(); }
 
 private:
     int directory_;
@@ -103,7 +111,7 @@ bool writeAll(int fd, char const* bytes, std::size_t size) {
     return true;
 }
 
-bool copyByReading(int from, TemporaryFile const& to) {
+bool copyByReading(int from, NewFile const& to) {
     std::unique_ptr<char[]> const buffer(new char[1 << 17]);
     for (;;) {
         ssize_t const got =
@@ -115,18 +123,23 @@ bool copyByReading(int from, TemporaryFile const& to) {
     }
 }
 
-// Copies from the current offsets to the end of `from`: in the kernel where it can, by reading
-// and writing only where the kernel says it cannot copy these files.
-bool copyContents(int from, TemporaryFile const& to) {
-    for (bool copiedAny = false;; copiedAny = true) {
+// Copies `size` bytes, or what there is, from the current offsets of `from`: in the kernel where
+// it can, by reading and writing only where the kernel says it cannot copy these files. A size
+// of 0 may be a file that reports none (in /proc, for one): it is copied to its end.
+bool copyContents(int from, off_t size, NewFile const& to) {
+    off_t copiedTotal = 0;
+    for (;;) {
         ssize_t const copied = retryInterrupted([&] {
             return systemCalls.copy_file_range(from, nullptr, to.fd(), nullptr, 1 << 30, 0);
         });
-        if (copied > 0)
+        if (copied > 0) {
+            copiedTotal += copied;
+            if (size > 0 && copiedTotal >= size)
+                return true;
             continue;
-        // Files that report no size (in /proc, for one) copy nothing this way: read them.
+        }
         if (copied == 0)
-            return copiedAny || copyByReading(from, to);
+            return copiedTotal > 0 || copyByReading(from, to);
         if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return false;
         return copyByReading(from, to);
@@ -198,34 +211,36 @@ bool copyFile(Location from, Location to, bool failIfExists, bool followLinks) {
     if (!S_ISREG(sourceInfo.st_mode) || heldByFileLock(sourceInfo))
         return fail(EACCES);
 
-    struct stat existing;
-    if (statAt(to, existing, AT_SYMLINK_NOFOLLOW)) {
-        if (failIfExists)
-            return fail(EEXIST);
-        // Windows writes the destination in place: a directory, a read-only file, the source
-        // itself (under any of its names) and a locked file refuse that.
-        if (S_ISDIR(existing.st_mode) || readOnly(existing) ||
-            (existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino) ||
-            (!S_ISLNK(existing.st_mode) && heldByFileLock(existing)))
-            return fail(EACCES);
-    } else if (errno != ENOENT) {
-        return false;
+    // With `failIfExists` an existing destination makes the exclusive creation below fail;
+    // without, it is looked at first, since Windows writes the destination in place: a directory, a
+    // read-only file, the source itself (under any of its names) and a locked file refuse that.
+    if (!failIfExists) {
+        struct stat existing;
+        if (statAt(to, existing, AT_SYMLINK_NOFOLLOW)) {
+            if (S_ISDIR(existing.st_mode) || readOnly(existing) ||
+                (existing.st_dev == sourceInfo.st_dev && existing.st_ino == sourceInfo.st_ino) ||
+                (!S_ISLNK(existing.st_mode) && heldByFileLock(existing)))
+                return fail(EACCES);
+        } else if (errno != ENOENT) {
+            return false;
+        }
     }
 
-    TemporaryFile copy(directoryOf(to), to.name);
-    if (copy.fd() < 0 || !copyContents(source.get(), copy))
+    // The copy gets the source's permissions, so that a read-only source gives a read-only copy,
+    // and its last-write time, as `CopyFileW` gives them. A copy that must not replace anything
+    // is written where it belongs, as `CopyFileW` writes it, and removed if it fails; one that
+    // replaces a file does so only once it is whole.
+    NewFile copy(directoryOf(to), to.name, sourceInfo.st_mode & 0777, !failIfExists);
+    if (copy.fd() < 0 || !copyContents(source.get(), sourceInfo.st_size, copy))
         return false;
     struct timespec const times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
-    if (systemCalls.futimens(copy.fd(), times) != 0 ||
-        systemCalls.fchmod(copy.fd(), sourceInfo.st_mode & 0777) != 0 || !copy.close())
+    if (systemCalls.futimens(copy.fd(), times) != 0 || !copy.close())
         return false;
-    bool const placed = failIfExists ? renameNoReplace(directoryOf(to), copy.name(),
-                                                       directoryOf(to), to.name.c_str())
-                                     : systemCalls.renameat(directoryOf(to), copy.name(),
-                                                            directoryOf(to), to.name.c_str()) == 0;
-    if (placed)
-        copy.placed();
-    return placed;
+    if (!failIfExists &&
+        systemCalls.renameat(directoryOf(to), copy.name(), directoryOf(to), to.name.c_str()) != 0)
+        return false;
+    copy.keep();
+    return true;
 }
 
 bool rename(Location from, Location to) {
