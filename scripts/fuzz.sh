@@ -2,12 +2,15 @@
 # Builds the fuzz targets of fuzz/ with clang and runs them, one target at a time, each as a
 # single process.
 #
-#   scripts/fuzz.sh [--time SECONDS | --runs N] [--max-len BYTES] [--keep-going] [TARGET...]
+#   scripts/fuzz.sh [--time SECONDS | --runs N] [--max-len BYTES] [--keep-going]
+#                   [--option FLAG]... [TARGET...]
 #                                   a campaign (default: 60 seconds per target, every target)
 #   scripts/fuzz.sh --smoke         every target for 2 seconds
 #   scripts/fuzz.sh --list          the targets
 #
-# --max-len caps the size of the inputs libFuzzer makes (4096 bytes unless given).
+# --max-len caps the size of the inputs libFuzzer makes (4096 bytes unless given). --option passes
+# a flag to libFuzzer as it is: -entropic=0, for one, keeps a long campaign with a large corpus
+# from spending most of its time on the entropic scheduler's bookkeeping.
 # A campaign stops at a target's first failure, unless --keep-going: then libFuzzer runs the
 # target in a child process (one at a time), saves every failing input and goes on.
 #
@@ -25,6 +28,7 @@ limit=(-max_total_time=60)
 smoke=false
 keep_going=()
 max_len=()
+options=()
 targets=()
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -32,6 +36,7 @@ while [ $# -gt 0 ]; do
     --runs) limit=(-runs="$2"); shift 2 ;;
     --max-len) max_len=(-max_len="$2"); shift 2 ;;
     --smoke) smoke=true; limit=(-max_total_time=2 -seed=1); shift ;;
+    --option) options+=("$2"); shift 2 ;;
     --keep-going) keep_going=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1); shift ;;
     --list) ls fuzz/corpus; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
@@ -58,7 +63,7 @@ for target in "${targets[@]}"; do
         log=$build/logs/$target.log
     fi
     start=$(date +%s%N)
-    "$build/bin/$target" "${limit[@]}" "${max_len[@]}" "${keep_going[@]}" -timeout=25 -print_final_stats=1 \
+    "$build/bin/$target" "${limit[@]}" "${max_len[@]}" "${keep_going[@]}" "${options[@]}" -timeout=25 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1
     status=$?
     tenths=$((($(date +%s%N) - start) / 100000000))
