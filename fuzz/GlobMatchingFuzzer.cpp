@@ -76,6 +76,26 @@ bool oracleCanJudge(std::wstring const& expression) {
     return true;
 }
 
+// The position of the `]` that ends the class opened at `open`. ECMAScript ends a class at its
+// first unescaped `]`, even right after `[`: reading `[]` as the start of a longer class would
+// hide the quantifiers after it. The standard engine also reads `[:name:]`, `[=x=]` and `[.x.]`
+// inside a class as one item each, so their `]` does not end it.
+std::size_t classEnd(std::wstring const& expression, std::size_t open) {
+    std::size_t i = open + 1;
+    while (i < expression.size() && expression[i] != L']') {
+        wchar_t const next = i + 1 < expression.size() ? expression[i + 1] : L'\0';
+        if (expression[i] == L'\\') {
+            i += 2;
+        } else if (expression[i] == L'[' && (next == L':' || next == L'=' || next == L'.')) {
+            std::size_t const close = expression.find(std::wstring{next, L']'}, i + 2);
+            i = close == std::wstring::npos ? expression.size() : close + 2;
+        } else {
+            ++i;
+        }
+    }
+    return i;
+}
+
 constexpr std::size_t kMaxQuantifiers = 8;
 
 // Whether a quantifier applies to an item that holds a quantifier or an alternation, or there
@@ -109,11 +129,7 @@ bool isTooCostly(std::wstring const& expression) {
         } else if (unit == L'\\') {
             ++i;
         } else if (unit == L'[') {
-            // ECMAScript ends a class at its first unescaped `]`, even right after `[`: reading
-            // `[]` as the start of a longer class would hide the quantifiers after it.
-            while (i + 1 < expression.size() && expression[i + 1] != L']')
-                i += expression[i + 1] == L'\\' ? 2 : 1;
-            ++i;
+            i = classEnd(expression, i);
         }
         previousHoldsQuantifier = false;
     }
