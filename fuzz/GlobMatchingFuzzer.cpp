@@ -127,7 +127,8 @@ bool isTooCostly(std::wstring const& expression) {
             groupHoldsQuantifier.back() = groupHoldsQuantifier.back() || previousHoldsQuantifier;
             continue;
         } else if (unit == L'\\') {
-            ++i;
+            // `\cX` is one item whatever X is, even `[`.
+            i += i + 1 < expression.size() && expression[i + 1] == L'c' ? 2 : 1;
         } else if (unit == L'[') {
             i = classEnd(expression, i);
         }
