@@ -141,8 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         unsigned long number = expected.truncated ? 2 : 1;
         while (names.count(withTail(first, number)) != 0)
             ++number;
-        KORIL_FUZZ_CHECK(name == withTail(first, number),
-                         what + ", not " + describe(withTail(first, number)));
+        String const expectedName = withTail(first, number);
+        KORIL_FUZZ_CHECK(name == expectedName, what + ", not " + describe(expectedName));
     }
     for (Path const& file : created)
         std::filesystem::remove(koril::testing::toStd(file));

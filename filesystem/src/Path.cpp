@@ -44,6 +44,7 @@ Path::Path(std::string const& text) : text_(text) {
 Path::Path(char const* text) : text_(text != nullptr ? String(text) : String()) {
     normalize();
 }
+
 Path& Path::operator=(Path const& other) {
     if (this != &other) {
         text_ = other.text_;

@@ -57,21 +57,11 @@ class NewFile {
 public:
     NewFile(int directory, std::string const& destination, mode_t mode, bool hidden)
         : directory_(directory) {
-        if (!hidden) {
+        if (hidden) {
+            createHidden(destination, mode);
+        } else {
             name_ = destination;
             descriptor_.reset(openAt(directory, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode));
-        }
-        static std::atomic<unsigned> counter{0};
-        std::string const folder = destination.substr(0, destination.find_last_of('/') + 1);
-        for (int attempt = 0; hidden && attempt < 100 && !descriptor_; ++attempt) {
-            auto const clock = std::chrono::steady_clock::now().time_since_epoch().count();
-            char unique[40];
-            std::snprintf(unique, sizeof unique, ".koril-copy-%x%llx", counter++,
-                          static_cast<unsigned long long>(clock) & 0xFFFFFFFFull);
-            name_ = folder + unique;
-            descriptor_.reset(openAt(directory, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode));
-            if (!descriptor_ && errno != EEXIST)
-                break;
         }
         if (!descriptor_)
             name_.clear();
@@ -94,6 +84,22 @@ public:
     void keep() { name_.clear(); }
 
 private:
+    // Under a unique name in the destination's folder, tried again while the name is taken.
+    void createHidden(std::string const& destination, mode_t mode) {
+        static std::atomic<unsigned> counter{0};
+        std::string const folder = destination.substr(0, destination.find_last_of('/') + 1);
+        for (int attempt = 0; attempt < 100 && !descriptor_; ++attempt) {
+            auto const clock = std::chrono::steady_clock::now().time_since_epoch().count();
+            char unique[40];
+            std::snprintf(unique, sizeof unique, ".koril-copy-%x%llx", counter++,
+                          static_cast<unsigned long long>(clock) & 0xFFFFFFFFull);
+            name_ = folder + unique;
+            descriptor_.reset(openAt(directory_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode));
+            if (!descriptor_ && errno != EEXIST)
+                break;
+        }
+    }
+
     int directory_;
     Descriptor descriptor_;
     std::string name_;
